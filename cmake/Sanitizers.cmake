@@ -1,0 +1,10 @@
+# Applied globally so that every library and test of a sanitized build is instrumented alike.
+if(LAUNCHER_SANITIZE STREQUAL "address")
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+elseif(LAUNCHER_SANITIZE STREQUAL "thread")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+elseif(NOT LAUNCHER_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "LAUNCHER_SANITIZE must be empty, 'address' or 'thread'")
+endif()
