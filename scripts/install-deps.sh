@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   # build
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config clang-format git
   # core libraries
   libcurl4-openssl-dev libminizip-dev zlib1g-dev libssl-dev
   # windows and the embedded browser

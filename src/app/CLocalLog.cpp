@@ -34,7 +34,9 @@ const std::string& CLocalLog::BuildStamp() {
 
 CLocalLog::CLocalLog(std::filesystem::path path) : m_path(std::move(path)) {}
 
-CLocalLog::~CLocalLog() { Close(); }
+CLocalLog::~CLocalLog() {
+    Close();
+}
 
 void CLocalLog::Info(std::string_view message, const char* function, const char* /*file*/,
                      int line) {
@@ -46,8 +48,7 @@ void CLocalLog::Error(std::string_view message, const char* function, const char
     Write("ERROR", message, function, line);
 }
 
-void CLocalLog::Write(const char* level, std::string_view message, const char* function,
-                      int line) {
+void CLocalLog::Write(const char* level, std::string_view message, const char* function, int line) {
     std::string text;
     text.reserve(message.size() + 96);
     text += '[';

@@ -9,7 +9,7 @@
 #include <string_view>
 
 class CLocalLog {
-public:
+  public:
     // The process-wide log at DefaultPath(). The file is opened (and emptied) by the first
     // line of the run, not before, so a process that is told to keep out of it never touches it.
     static CLocalLog& Instance();
@@ -39,7 +39,7 @@ public:
 
     FILE* m_pFile = nullptr;
 
-private:
+  private:
     void Write(const char* level, std::string_view message, const char* function, int line);
 
     std::filesystem::path m_path;

@@ -5,7 +5,7 @@
 #include <string_view>
 
 class IWebReporter {
-public:
+  public:
     virtual ~IWebReporter() = default;
     // Event codes: 1 create, 2 download start, 3 unzip start, 6 unzip done, 9 game start.
     virtual void LogEvent(int code) = 0;

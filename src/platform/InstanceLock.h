@@ -10,7 +10,7 @@
 namespace platform {
 
 class InstanceLock {
-public:
+  public:
     enum class State {
         Acquired,       // this process holds the lock
         HeldElsewhere,  // another process holds it
@@ -33,7 +33,7 @@ public:
     bool Held() const { return m_state == State::Acquired; }
     void Release();
 
-private:
+  private:
     int m_fd = -1;
     State m_state = State::Unavailable;
 };

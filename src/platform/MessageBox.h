@@ -16,7 +16,7 @@ inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 
 class IMessageBox {
-public:
+  public:
     virtual ~IMessageBox() = default;
     // Shows a modal box and returns the button chosen.
     virtual int Show(std::string_view text, std::string_view caption, MessageIcon icon,

@@ -47,8 +47,10 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
     for (size_t i = 0; i < a.size(); ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]);
         unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<unsigned char>(y - 'A' + 'a');
         if (x != y) {
             return false;
         }
@@ -95,8 +97,10 @@ std::int64_t ParseDecimal64(std::string_view text) {
 
 std::int32_t ParseDecimal32(std::string_view text) {
     const std::int64_t wide = ParseDecimal64(text);
-    if (wide > INT32_MAX) return INT32_MAX;
-    if (wide < INT32_MIN) return INT32_MIN;
+    if (wide > INT32_MAX)
+        return INT32_MAX;
+    if (wide < INT32_MIN)
+        return INT32_MIN;
     return static_cast<std::int32_t>(wide);
 }
 

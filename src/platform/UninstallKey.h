@@ -12,7 +12,7 @@
 namespace platform {
 
 class UninstallKey {
-public:
+  public:
     UninstallKey(std::filesystem::path file, std::string group);
 
     // The launcher's own entry: <data home>/vorn_lunet/uninstall.ini, group [vorn_lunet].
@@ -35,7 +35,7 @@ public:
     static std::string Escape(std::string_view value);
     static std::string Unescape(std::string_view text);
 
-private:
+  private:
     long Load(std::string& text) const;
     long Store(const std::string& text);
 

@@ -27,9 +27,12 @@ void CStringToLocalClientVersion(LocalClientVersion& version, std::string_view t
 }
 
 bool IsOlderVersion(const LocalClientVersion& a, const LocalClientVersion& b) {
-    if (a.major != b.major) return a.major < b.major;
-    if (a.minor != b.minor) return a.minor < b.minor;
-    if (a.revision != b.revision) return a.revision < b.revision;
+    if (a.major != b.major)
+        return a.major < b.major;
+    if (a.minor != b.minor)
+        return a.minor < b.minor;
+    if (a.revision != b.revision)
+        return a.revision < b.revision;
     return a.build < b.build;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 
 class IUpdateView {
-public:
+  public:
     virtual ~IUpdateView() = default;
 
     // Status line, percent text, position (0..100) and whether a download (rather than an

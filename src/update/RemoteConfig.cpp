@@ -73,8 +73,8 @@ void ParseRemoteConfig(std::string_view text, RemoteConfigMap& map) {
     size_t start = 0;
     for (size_t index = 0;; ++index) {
         const size_t end = text.find('\n', start);
-        const std::string_view line =
-            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        const std::string_view line = text.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
         const Piece piece = SplitPiece(line);
         if (piece.hasValue) {
             map.Store(std::string(piece.key), std::string(piece.value));

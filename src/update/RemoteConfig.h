@@ -8,7 +8,7 @@
 #include <string_view>
 
 class RemoteConfigMap {
-public:
+  public:
     // Whether `key` is present (exact, case-sensitive); its value goes to `value` when given.
     // Presence is told apart from an empty value.
     bool FindConfigValue(std::string_view key, std::string* value = nullptr) const;
@@ -23,7 +23,7 @@ public:
     bool empty() const { return m_entries.empty(); }
     const std::map<std::string, std::string, std::less<>>& Entries() const { return m_entries; }
 
-private:
+  private:
     std::map<std::string, std::string, std::less<>> m_entries;
 };
 

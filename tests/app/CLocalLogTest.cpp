@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 using testsupport::ReadFile;
 
 class CLocalLogTest : public ::testing::Test {
-protected:
+  protected:
     testsupport::TempHome home;
     fs::path path = home.Root() / "t.log";
 };
@@ -28,10 +28,16 @@ TEST_F(CLocalLogTest, LineFormatsByteForByte) {
     log.Info("更新已完成 /路径", "CWebDlg::SetReady", __FILE__, 7);
     log.Flush();
     EXPECT_EQ(ReadFile(path),
-              "[" + s + "][INFO][CWebApp::InitInstance::130] Laucher Start\r\n"
-              "[" + s + "][ERROR][CGameRemoteConfig::InitRemoteConfig::129][curl is NULL!]\r\n"
-              "[" + s + "][INFO][F::1] \r\n"
-              "[" + s + "][INFO][CWebDlg::SetReady::7] 更新已完成 /路径\r\n");
+              "[" + s +
+                  "][INFO][CWebApp::InitInstance::130] Laucher Start\r\n"
+                  "[" +
+                  s +
+                  "][ERROR][CGameRemoteConfig::InitRemoteConfig::129][curl is NULL!]\r\n"
+                  "[" +
+                  s +
+                  "][INFO][F::1] \r\n"
+                  "[" +
+                  s + "][INFO][CWebDlg::SetReady::7] 更新已完成 /路径\r\n");
 }
 
 TEST_F(CLocalLogTest, StampIsTheBuildTimeInTheCompilerForm) {
@@ -42,11 +48,20 @@ TEST_F(CLocalLogTest, StampIsTheBuildTimeInTheCompilerForm) {
     for (size_t i = 0; i < shape.size(); ++i) {
         const char c = stamp[i];
         switch (shape[i]) {
-            case 'A': EXPECT_TRUE(c >= 'A' && c <= 'Z') << stamp; break;
-            case 'a': EXPECT_TRUE(c >= 'a' && c <= 'z') << stamp; break;
-            case '9': EXPECT_TRUE(c >= '0' && c <= '9') << stamp; break;
-            case '#': EXPECT_TRUE(c == ' ' || (c >= '1' && c <= '3')) << stamp; break;
-            default: EXPECT_EQ(c, shape[i]) << stamp;
+            case 'A':
+                EXPECT_TRUE(c >= 'A' && c <= 'Z') << stamp;
+                break;
+            case 'a':
+                EXPECT_TRUE(c >= 'a' && c <= 'z') << stamp;
+                break;
+            case '9':
+                EXPECT_TRUE(c >= '0' && c <= '9') << stamp;
+                break;
+            case '#':
+                EXPECT_TRUE(c == ' ' || (c >= '1' && c <= '3')) << stamp;
+                break;
+            default:
+                EXPECT_EQ(c, shape[i]) << stamp;
         }
     }
 }
@@ -57,8 +72,8 @@ TEST_F(CLocalLogTest, LineBreaksInsideAMessageBecomeCrLfWithoutNewTags) {
     log.Error("a\r\nb", "F", __FILE__, 4);
     log.Flush();
     const std::string s = CLocalLog::BuildStamp();
-    EXPECT_EQ(ReadFile(path), "[" + s + "][INFO][F::3] first\r\nsecond\r\n[" + s +
-                                  "][ERROR][F::4][a\r\r\nb]\r\n");
+    EXPECT_EQ(ReadFile(path),
+              "[" + s + "][INFO][F::3] first\r\nsecond\r\n[" + s + "][ERROR][F::4][a\r\r\nb]\r\n");
 }
 
 TEST_F(CLocalLogTest, TheFirstLineOfARunEmptiesThePreviousRunsFile) {
@@ -127,7 +142,8 @@ TEST_F(CLocalLogTest, LinesFromTwoThreadsNeverMix) {
         const std::string number = text.substr(prefix.size(), close - prefix.size());
         const char tag = text[close + 2];
         ASSERT_TRUE(tag == 'A' || tag == 'B') << text;
-        ASSERT_EQ(text.substr(close + 2), std::string(1, tag) + number + std::string(40, tag) + "\r")
+        ASSERT_EQ(text.substr(close + 2),
+                  std::string(1, tag) + number + std::string(40, tag) + "\r")
             << text;
         ++counts[tag - 'A'];
     }

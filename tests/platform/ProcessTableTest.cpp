@@ -11,7 +11,7 @@ using platform::FindProcessByName;
 using platform::ProcessLookup;
 
 class FakeProc : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         proc = home.Root() / "proc";
         fs::create_directories(proc / "self");
@@ -37,14 +37,11 @@ TEST_F(FakeProc, MatchesWholeFileNamesExactly) {
         const char* name;
         ProcessLookup expected;
     } cases[] = {
-        {"vorn", ProcessLookup::Found},
-        {"Brannoc", ProcessLookup::Found},
+        {"vorn", ProcessLookup::Found},        {"Brannoc", ProcessLookup::Found},
         {"vorn-helper", ProcessLookup::Found},  // replaced binary, still running
         {"Vorn", ProcessLookup::Found},         // through argv[0]
-        {"VORN", ProcessLookup::NotFound},
-        {"vor", ProcessLookup::NotFound},
-        {"vorn.exe", ProcessLookup::NotFound},
-        {"lonely", ProcessLookup::NotFound},
+        {"VORN", ProcessLookup::NotFound},     {"vor", ProcessLookup::NotFound},
+        {"vorn.exe", ProcessLookup::NotFound}, {"lonely", ProcessLookup::NotFound},
         {"", ProcessLookup::NotFound},
     };
     for (const auto& c : cases) {

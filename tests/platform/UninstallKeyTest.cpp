@@ -14,7 +14,7 @@ using platform::kErrorSuccess;
 using platform::UninstallKey;
 
 class UninstallKeyTest : public ::testing::Test {
-protected:
+  protected:
     testsupport::TempHome home;
     UninstallKey key = UninstallKey::ForUser(platform::CurrentUserLocations());
 };
@@ -51,9 +51,9 @@ TEST_F(UninstallKeyTest, RoundTripWritesTheGroupAndKeepsTheOrder) {
     struct stat st {};
     ASSERT_EQ(stat(key.File().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(key.File().parent_path()),
-                            fs::directory_iterator()),
-              1);
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(key.File().parent_path()), fs::directory_iterator()),
+        1);
 }
 
 TEST_F(UninstallKeyTest, AnyTextSurvivesTheRoundTrip) {

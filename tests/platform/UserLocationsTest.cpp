@@ -13,7 +13,8 @@ using platform::UserLocationsFrom;
 platform::EnvLookup Env(std::map<std::string, std::string> vars) {
     return [vars = std::move(vars)](const char* name) -> std::optional<std::string> {
         auto it = vars.find(name);
-        if (it == vars.end()) return std::nullopt;
+        if (it == vars.end())
+            return std::nullopt;
         return it->second;
     };
 }

@@ -13,12 +13,12 @@ namespace testsupport {
 
 // Records reports as "event:<code>" and "log:<message>", in order, from any thread.
 class RecordingReporter : public IWebReporter {
-public:
+  public:
     void LogEvent(int code) override;
     void Log(std::string_view message) override;
     std::vector<std::string> Calls() const;
 
-private:
+  private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_calls;
 };
@@ -26,7 +26,7 @@ private:
 // Answers message boxes from a queue of results (kIdOk when the queue is empty) and records
 // what was shown.
 class ScriptedMessageBox : public platform::IMessageBox {
-public:
+  public:
     struct Shown {
         std::string text;
         std::string caption;
@@ -38,7 +38,7 @@ public:
              platform::MessageButtons buttons) override;
     const std::vector<Shown>& ShownBoxes() const { return m_shown; }
 
-private:
+  private:
     std::deque<int> m_answers;
     std::vector<Shown> m_shown;
 };

@@ -8,7 +8,7 @@
 namespace testsupport {
 
 class TempHome {
-public:
+  public:
     TempHome();
     ~TempHome();
     TempHome(const TempHome&) = delete;
@@ -21,7 +21,7 @@ public:
     std::filesystem::path ConfigHome() const { return Home() / ".config"; }
     std::filesystem::path RuntimeDir() const { return m_root / "run"; }
 
-private:
+  private:
     std::filesystem::path m_root;
 };
 

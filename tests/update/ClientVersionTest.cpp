@@ -17,7 +17,9 @@ static std::ostream& operator<<(std::ostream& os, const LocalClientVersion& v) {
 namespace {
 namespace fs = std::filesystem;
 
-LocalClientVersion V(int a, int b, int c, int d) { return {a, b, c, d}; }
+LocalClientVersion V(int a, int b, int c, int d) {
+    return {a, b, c, d};
+}
 
 TEST(CStringToLocalClientVersion, TableOfTexts) {
     testsupport::TempHome home;
@@ -49,9 +51,9 @@ TEST(CStringToLocalClientVersion, LogsTheTextItParses) {
     testsupport::TempHome home;
     LocalClientVersion v;
     CStringToLocalClientVersion(v, "1.0.0.3\r");
-    EXPECT_NE(testsupport::LogText().find(
-                  "][INFO][CGameRemoteConfig::CStringToLocalClientVersion::"),
-              std::string::npos);
+    EXPECT_NE(
+        testsupport::LogText().find("][INFO][CGameRemoteConfig::CStringToLocalClientVersion::"),
+        std::string::npos);
     EXPECT_NE(testsupport::LogText().find("] local_client_version:1.0.0.3\r\r\n"),
               std::string::npos);
 }
@@ -61,14 +63,10 @@ TEST(IsOlderVersion, ComparesComponentsInOrderAsSignedNumbers) {
         LocalClientVersion a, b;
         bool older;
     } cases[] = {
-        {V(1, 2, 3, 4), V(1, 2, 3, 5), true},
-        {V(0, 0, 0, 0), V(0, 0, 0, 1), true},
-        {V(1, 2, 3, 5), V(1, 2, 3, 4), false},
-        {V(1, 2, 3, 4), V(1, 2, 3, 4), false},
-        {V(2, 0, 0, 0), V(1, 9, 9, 9), false},
-        {V(1, 9, 9, 9), V(2, 0, 0, 0), true},
-        {V(-1, 0, 0, 0), V(0, 0, 0, 0), true},
-        {V(1, 0, 0, 0), V(1, 1, 0, 0), true},
+        {V(1, 2, 3, 4), V(1, 2, 3, 5), true},  {V(0, 0, 0, 0), V(0, 0, 0, 1), true},
+        {V(1, 2, 3, 5), V(1, 2, 3, 4), false}, {V(1, 2, 3, 4), V(1, 2, 3, 4), false},
+        {V(2, 0, 0, 0), V(1, 9, 9, 9), false}, {V(1, 9, 9, 9), V(2, 0, 0, 0), true},
+        {V(-1, 0, 0, 0), V(0, 0, 0, 0), true}, {V(1, 0, 0, 0), V(1, 1, 0, 0), true},
         {V(1, 1, 0, 9), V(1, 1, 1, 0), true},
     };
     for (const auto& c : cases) {
@@ -77,7 +75,7 @@ TEST(IsOlderVersion, ComparesComponentsInOrderAsSignedNumbers) {
 }
 
 class VersionFile : public ::testing::Test {
-protected:
+  protected:
     testsupport::TempHome home;
     fs::path client = home.Root() / "install/client";
     void SetUp() override { fs::create_directories(client); }

@@ -26,7 +26,9 @@ InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept {
     return *this;
 }
 
-InstanceLock::~InstanceLock() { Release(); }
+InstanceLock::~InstanceLock() {
+    Release();
+}
 
 void InstanceLock::Release() {
     if (m_fd >= 0) {
@@ -57,8 +59,7 @@ InstanceLock InstanceLock::TryAcquire(const std::filesystem::path& lockFile) {
     return lock;
 }
 
-std::filesystem::path InstanceLock::PathFor(const UserLocations& locations,
-                                            std::string_view name) {
+std::filesystem::path InstanceLock::PathFor(const UserLocations& locations, std::string_view name) {
     if (!locations.runtimeDir.empty()) {
         return locations.runtimeDir / (std::string(name) + ".lock");
     }

@@ -10,9 +10,11 @@ namespace fs = std::filesystem;
 namespace {
 
 bool IsPidName(const std::string& name) {
-    if (name.empty()) return false;
+    if (name.empty())
+        return false;
     for (char c : name) {
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9')
+            return false;
     }
     return true;
 }

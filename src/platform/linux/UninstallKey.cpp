@@ -28,8 +28,10 @@ std::vector<std::string> SplitLines(const std::string& text) {
 }
 
 std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -87,12 +89,23 @@ std::string UninstallKey::Escape(std::string_view value) {
     for (size_t i = 0; i < value.size(); ++i) {
         const char c = value[i];
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case ' ': out += (i == 0 ? "\\s" : " "); break;
-            default: out += c;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case ' ':
+                out += (i == 0 ? "\\s" : " ");
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -107,11 +120,21 @@ std::string UninstallKey::Unescape(std::string_view text) {
         }
         const char next = text[++i];
         switch (next) {
-            case '\\': out += '\\'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 's': out += ' '; break;
+            case '\\':
+                out += '\\';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 's':
+                out += ' ';
+                break;
             default:
                 out += '\\';
                 out += next;

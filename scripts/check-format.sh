@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Fails when a C++ file of the repository is not formatted with the repository's .clang-format.
+# Run with --fix to format them instead.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mapfile -t files < <(git ls-files '*.cpp' '*.h')
+[ ${#files[@]} -gt 0 ] || exit 0
+if [ "${1:-}" = "--fix" ]; then
+    clang-format -i "${files[@]}"
+else
+    clang-format --dry-run -Werror "${files[@]}"
+fi
