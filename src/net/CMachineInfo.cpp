@@ -148,8 +148,8 @@ bool FormatMac(std::string_view address, std::string& out) {
     if (!address.empty()) {
         return false;
     }
-    out = platform::Format("%02X-%02X-%02X-%02X-%02X-%02X", bytes[0], bytes[1], bytes[2],
-                           bytes[3], bytes[4], bytes[5]);
+    out = platform::Format("%02X-%02X-%02X-%02X-%02X-%02X", bytes[0], bytes[1], bytes[2], bytes[3],
+                           bytes[4], bytes[5]);
     return true;
 }
 

@@ -19,7 +19,8 @@ namespace inner {
 class CurlTransfer {
   public:
     // Handle() is null when libcurl could not give a handle; the request then just fails.
-    CurlTransfer(FCHttpRequest& request, std::optional<std::chrono::steady_clock::time_point> deadline);
+    CurlTransfer(FCHttpRequest& request,
+                 std::optional<std::chrono::steady_clock::time_point> deadline);
     ~CurlTransfer();
     CurlTransfer(const CurlTransfer&) = delete;
     CurlTransfer& operator=(const CurlTransfer&) = delete;

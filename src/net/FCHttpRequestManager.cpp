@@ -145,12 +145,12 @@ void FCHttpRequestManager::PostStep(FCHttpRequest& request, Step step) {
             return;
         }
     }
-    m_dispatcher.Post([this, alive = std::weak_ptr<const bool>(m_alive),
-                       taskId = request.taskId, step] {
-        if (!alive.expired()) {
-            Deliver(taskId, step);
-        }
-    });
+    m_dispatcher.Post(
+        [this, alive = std::weak_ptr<const bool>(m_alive), taskId = request.taskId, step] {
+            if (!alive.expired()) {
+                Deliver(taskId, step);
+            }
+        });
 }
 
 void FCHttpRequestManager::Deliver(int taskId, Step step) {
@@ -245,7 +245,8 @@ void FCHttpRequestManager::WorkerMain() {
         for (FCHttpRequest* request : incoming) {
             std::optional<Clock::time_point> deadline;
             if (request->options.timeoutMs != 0) {
-                deadline = request->m_created + std::chrono::milliseconds(request->options.timeoutMs);
+                deadline =
+                    request->m_created + std::chrono::milliseconds(request->options.timeoutMs);
             }
             auto transfer = std::make_unique<inner::CurlTransfer>(*request, deadline);
             if (transfer->Handle() != nullptr &&

@@ -11,15 +11,22 @@ std::string DefaultUserAgent();
 const char* VerbText(int verb);
 
 struct RequestOptions {
-    std::string postBody;  // sent only when not empty
+    // Sent only when not empty.
+    std::string postBody;
     int verb = 0;
-    std::string url;  // absolute; the port given in it is used
-    std::int32_t rangeStart = 0;  // not 0: "Range: bytes=<rangeStart>-" after extraHeaders
-    std::string userAgent = DefaultUserAgent();  // empty: no User-Agent header
-    std::string extraHeaders;  // header lines, each ending in CR LF
-    std::uint32_t timeoutMs = 0;  // whole request, counted from AddRequest; 0 = none
-    std::string proxyHost;  // empty: the environment's proxy settings
+    // Absolute; the port given in it is used.
+    std::string url;
+    // Not 0: "Range: bytes=<rangeStart>-" follows the extra headers.
+    std::int32_t rangeStart = 0;
+    // Empty: no User-Agent header.
+    std::string userAgent = DefaultUserAgent();
+    // Header lines, each ending in CR LF.
+    std::string extraHeaders;
+    // The whole request, counted from AddRequest; 0 = none.
+    std::uint32_t timeoutMs = 0;
+    // Empty: the environment's proxy settings. User and password are set only when not empty.
+    std::string proxyHost;
     int proxyPort = 80;
-    std::string proxyUser;  // set only when not empty
-    std::string proxyPassword;  // set only when not empty
+    std::string proxyUser;
+    std::string proxyPassword;
 };
