@@ -2,9 +2,9 @@
 // stand-ins for uname and sysinfo.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <optional>
 
+#include "FakeMachine.h"
 #include "net/CMachineInfo.h"
 #include "support/TempHome.h"
 
@@ -33,25 +33,7 @@ class FakeMachine : public ::testing::Test {
 
     MachineSources Sources(std::optional<std::string> release = "6.1.0-18-amd64",
                            bool sysinfoWorks = true) const {
-        MachineSources sources;
-        sources.root = Root();
-        sources.readUname = [release](struct utsname* name) {
-            if (!release) {
-                return -1;
-            }
-            std::strncpy(name->release, release->c_str(), sizeof name->release - 1);
-            return 0;
-        };
-        sources.readSysinfo = [sysinfoWorks](struct sysinfo* info) {
-            if (!sysinfoWorks) {
-                return -1;
-            }
-            info->totalram = 2097152;  // pages of 4096 bytes: 8192 MiB
-            info->totalswap = 262144;  // 1024 MiB
-            info->mem_unit = 4096;
-            return 0;
-        };
-        return sources;
+        return nettest::FakeSources(Root(), std::move(release), sysinfoWorks);
     }
 
   private:

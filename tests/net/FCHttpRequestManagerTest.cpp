@@ -63,9 +63,16 @@ class RecordingManager : public FCHttpRequestManager {
 
   private:
     void Record(const char* kind, FCHttpRequest& r) {
-        Seen s{kind,           r.taskId,         r.statusCode,       r.contentLength,
-               r.lastModified, r.serverName,     r.body.Copy(),      r.bytesReceived.load(),
-               r.readSucceeded, std::this_thread::get_id()};
+        Seen s{kind,
+               r.taskId,
+               r.statusCode,
+               r.contentLength,
+               r.lastModified,
+               r.serverName,
+               r.body.Copy(),
+               r.bytesReceived.load(),
+               r.readSucceeded,
+               std::this_thread::get_id()};
         std::lock_guard<std::mutex> lock(m_mutex);
         m_events.push_back(std::move(s));
     }
@@ -80,7 +87,8 @@ RequestOptions Get(const std::string& url) {
     return options;
 }
 
-const HttpRequest* FindByTarget(const std::vector<HttpRequest>& requests, const std::string& target) {
+const HttpRequest* FindByTarget(const std::vector<HttpRequest>& requests,
+                                const std::string& target) {
     for (const HttpRequest& r : requests) {
         if (r.target == target) {
             return &r;
@@ -155,7 +163,9 @@ TEST(FCHttpRequestManager, SendsVerbBodyHeadersAndRangeAsGiven) {
         ids.push_back(manager.AddRequest(options));
     }
     ASSERT_TRUE(loop.RunUntil(
-        [&] { return std::all_of(ids.begin(), ids.end(), [&](int id) { return manager.Ended(id); }); },
+        [&] {
+            return std::all_of(ids.begin(), ids.end(), [&](int id) { return manager.Ended(id); });
+        },
         10s));
 
     const auto requests = server.Requests();
@@ -313,8 +323,8 @@ TEST(FCHttpRequestManager, TaskIdsAreUniqueAndEveryRequestArrivesOnceFromTwoThre
     std::vector<int> idsB;
     const auto add = [&](const char* name, std::vector<int>& ids) {
         for (int i = 0; i < kPerThread; ++i) {
-            ids.push_back(manager.AddRequest(Get(server.Url(std::string("/") + name + "/" +
-                                                            std::to_string(i)))));
+            ids.push_back(manager.AddRequest(
+                Get(server.Url(std::string("/") + name + "/" + std::to_string(i)))));
         }
     };
     std::thread a(add, "a", std::ref(idsA));
