@@ -210,7 +210,7 @@ bool CurlTransfer::TakeHeadersReady() {
 }
 
 void CurlTransfer::Finish(CURLcode result) {
-    m_request.readSucceeded = result == CURLE_OK;
+    m_request.readSucceeded.store(result == CURLE_OK);
     if (!m_published) {
         if (!m_blockComplete) {
             // No response got as far as a full header block: nothing of it counts.

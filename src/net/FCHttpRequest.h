@@ -2,10 +2,9 @@
 // One request in flight, created and owned by FCHttpRequestManager. The owner reads it during
 // the manager's callbacks; the manager deletes it after the last one.
 //
-// The response fields are written by the worker before the event that reports them is posted,
-// and not touched by it afterwards: statusCode, contentLength, lastModified and serverName
-// before OnResponseHeaders, readSucceeded before OnResponseComplete. The body and
-// bytesReceived may still grow between the two and are safe to read at any time.
+// statusCode, contentLength, lastModified and serverName are written by the worker before
+// OnResponseHeaders and never after. readSucceeded is final by OnResponseComplete; it, the body
+// and bytesReceived may still change before that and are safe to read at any time.
 
 #include <atomic>
 #include <chrono>
@@ -34,7 +33,7 @@ class FCHttpRequest {
     std::int64_t contentLength = 0;
     std::string lastModified;
     std::string serverName;
-    bool readSucceeded = false;
+    std::atomic<bool> readSucceeded{false};
     inner::CReceiveBuffer body;
     std::atomic<std::int64_t> bytesReceived{0};
 
