@@ -147,7 +147,8 @@ TEST_F(WebLoggerTest, WritesEachUrlToTheLocalLogOnTheCallersThread) {
     // Written before the call returned, whatever became of the request.
     const std::string log = testsupport::LogText();
     const std::string eventUrl = InfoUrl() + kMachineQuery + "&ac=download_start";
-    const std::string messageUrl = ErrorUrl() + kMachineQuery + "&error_msg=game%20download%20success";
+    const std::string messageUrl =
+        ErrorUrl() + kMachineQuery + "&error_msg=game%20download%20success";
     EXPECT_EQ(LoggedBy(log, "WebLogger::LogEvent"), eventUrl) << log;
     EXPECT_EQ(LoggedBy(log, "WebLogger::Log"), messageUrl) << log;
 
@@ -197,10 +198,10 @@ TEST_F(WebLoggerTest, WithoutAGivenRecordItDescribesThisMachine) {
     logger.LogEvent(1);
     ASSERT_TRUE(logger.WaitUntilIdle(10s));
     const CMachineInfo& machine = CMachineInfo::Instance();
-    EXPECT_EQ(Targets(), std::vector<std::string>{"/api/laucher_info.php?client_uid=" +
-                                                  machine.clientUid + "&ditch_name=lunet&mac=" +
-                                                  machine.macAddress + "&os_version=" +
-                                                  UrlEscape(machine.osText) + "&ac=create"});
+    EXPECT_EQ(Targets(),
+              std::vector<std::string>{"/api/laucher_info.php?client_uid=" + machine.clientUid +
+                                       "&ditch_name=lunet&mac=" + machine.macAddress +
+                                       "&os_version=" + UrlEscape(machine.osText) + "&ac=create"});
     EXPECT_TRUE(machine.clientUid == "unkown" || machine.clientUid.size() == 32u)
         << machine.clientUid;
     EXPECT_TRUE(machine.osText.starts_with("Version major:")) << machine.osText;
