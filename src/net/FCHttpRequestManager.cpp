@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <system_error>
 
 #include "net/CurlTransfer.h"
 #include "net/NoDestructor.h"
@@ -56,8 +57,13 @@ FCHttpRequestManager::FCHttpRequestManager(IEventDispatcher& dispatcher)
     std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     m_multi.reset(curl_multi_init());
     if (m_multi) {
-        m_worker = std::thread([this] { WorkerMain(); });
-    } else {
+        try {
+            m_worker = std::thread([this] { WorkerMain(); });
+        } catch (const std::system_error&) {
+            m_multi.reset();
+        }
+    }
+    if (!m_multi) {
         m_stopping = true;  // no transfers possible: requests are refused from the start
     }
 }

@@ -31,7 +31,8 @@ class FCHttpRequestManager {
     // How long destruction lets outstanding requests finish before it aborts them.
     static constexpr std::uint32_t shutdownWaitMs = 3000;
 
-    // `dispatcher` must outlive the manager. The default runs callbacks on the worker thread.
+    // `dispatcher` must outlive the manager. The default runs callbacks on the worker thread,
+    // where a slow callback holds up every transfer.
     explicit FCHttpRequestManager(IEventDispatcher& dispatcher = ImmediateDispatcher());
     virtual ~FCHttpRequestManager();
     FCHttpRequestManager(const FCHttpRequestManager&) = delete;
