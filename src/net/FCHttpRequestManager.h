@@ -48,6 +48,7 @@ class FCHttpRequestManager {
 
     // Gives outstanding requests up to shutdownWaitMs to finish, aborts the rest and joins
     // the worker. No callback starts once it has begun. Idempotent; the destructor calls it.
+    // Like destruction, it belongs on the dispatcher's thread (or at process end).
     // A derived class whose callbacks run on the worker calls it first in its destructor, so
     // that no callback can run while the derived part is being torn down.
     void Shutdown();
