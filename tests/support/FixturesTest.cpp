@@ -5,8 +5,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <future>
 #include <thread>
+#include <vector>
 
+#include "support/EventLoop.h"
 #include "support/LoopbackServer.h"
 #include "support/NginxServer.h"
 #include "support/TempHome.h"
@@ -57,6 +60,47 @@ TEST(Fixtures, StopReleasesAHoldingHandler) {
     ASSERT_TRUE(server.WaitForRequests(1, std::chrono::seconds(5)));
     server.Stop();
     client.join();
+}
+
+TEST(Fixtures, LoopbackHandlerSeesTheClientHangUp) {
+    std::promise<bool> closed;
+    testsupport::LoopbackServer server(
+        [&](const testsupport::HttpRequest&, testsupport::HttpConnection& c) {
+            c.Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n01234");
+            closed.set_value(c.WaitForPeerClose(std::chrono::seconds(10)));
+        });
+    // Get() would wait for the server to close; this client hangs up first.
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(server.Port());
+    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const std::string request = "GET /x HTTP/1.0\r\n\r\n";
+    send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    ASSERT_TRUE(server.WaitForRequests(1, std::chrono::seconds(5)));
+    close(fd);
+    auto result = closed.get_future();
+    ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_TRUE(result.get());
+}
+
+TEST(Fixtures, EventLoopRunsPostedTasksInOrderOnItsOwnThread) {
+    testsupport::EventLoop loop;
+    std::vector<int> ran;
+    std::thread poster([&] {
+        for (int i = 0; i < 3; ++i) {
+            loop.Post([&ran, i] { ran.push_back(i); });
+        }
+    });
+    EXPECT_TRUE(loop.RunUntil([&] { return ran.size() == 3; }, std::chrono::seconds(5)));
+    poster.join();
+    EXPECT_EQ(ran, (std::vector<int>{0, 1, 2}));
+    EXPECT_FALSE(loop.RunUntil([] { return false; }, std::chrono::milliseconds(20)));
+    loop.Post([&] { ran.push_back(3); });
+    EXPECT_TRUE(loop.WaitUntilQueued(1, std::chrono::seconds(5)));
+    EXPECT_EQ(loop.RunPending(), 1u);
+    EXPECT_EQ(ran.back(), 3);
 }
 
 std::string Get(std::uint16_t port, const std::string& target, const std::string& extra) {

@@ -106,6 +106,26 @@ void HttpConnection::HoldUntilStopped() {
     m_server.m_changed.wait(lock, [this] { return m_server.m_stopped; });
 }
 
+bool HttpConnection::WaitForPeerClose(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    char buf[4096];
+    while (true) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd p{m_fd, POLLIN, 0};
+        const int ready = poll(&p, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            return false;
+        const ssize_t n = recv(m_fd, buf, sizeof buf, 0);
+        if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN))
+            return true;
+    }
+}
+
 LoopbackServer::LoopbackServer(Handler handler) : m_handler(std::move(handler)) {
     m_listenFd = ListenOnLoopback(m_port);
     m_acceptThread = std::thread([this] { AcceptLoop(); });

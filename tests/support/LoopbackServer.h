@@ -38,6 +38,9 @@ class HttpConnection {
     bool Respond(int status, std::string_view body, std::string_view extraHeaders = "");
     // Blocks until the server is stopped: a server that accepted and never answers.
     void HoldUntilStopped();
+    // Waits until the client closes its end (anything else it sends is discarded); false
+    // after `timeout`. Shows that a client gave up on a request rather than leaving it open.
+    bool WaitForPeerClose(std::chrono::milliseconds timeout);
 
   private:
     friend class LoopbackServer;
