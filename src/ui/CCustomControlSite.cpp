@@ -71,7 +71,7 @@ CCustomControlSite::CCustomControlSite(wxWebView& view, BrowserHostServices serv
       m_xDocHostUIHandler(*this) {
     g_object_ref(m_native);
     if (m_services.messageBox == nullptr)
-        m_ownMessageBox = std::make_unique<WxMessageBox>(view.GetParent());
+        m_ownMessageBox = std::make_unique<WxMessageBox>();
 
     WebKitUserContentManager* content = webkit_web_view_get_user_content_manager(m_native);
     if ((m_xDocHostUIHandler.GetHostInfo() & kScrollNo) != 0) {
@@ -107,7 +107,9 @@ CCustomControlSite::~CCustomControlSite() {
         if (g_signal_handler_is_connected(m_native, handler))
             g_signal_handler_disconnect(m_native, handler);
     }
-    WebKitUserContentManager* content = webkit_web_view_get_user_content_manager(m_native);
+    // A view that is already gone took its scripts and style sheets with it.
+    WebKitUserContentManager* content =
+        m_view ? webkit_web_view_get_user_content_manager(m_native) : nullptr;
     if (m_userScript != nullptr) {
         if (content != nullptr)
             webkit_user_content_manager_remove_script(content, m_userScript);

@@ -33,7 +33,6 @@ class CGradientProgressCtrl : public wxWindow {
 
     int m_lower = 0;
     int m_upper = 100;
-    int m_step = 10;
     int m_position = 0;
     wxColour m_colorStart{255, 0, 0};
     wxColour m_colorEnd{0, 0, 255};

@@ -1,12 +1,18 @@
 #include "support/GuiTest.h"
 
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <webkit2/webkit2.h>
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/toplevel.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <thread>
 
 #include "support/RunProgram.h"
 #include "support/TempHome.h"
@@ -20,6 +26,33 @@ class TestApp : public wxApp {
   public:
     bool OnInit() override { return true; }
 };
+
+// The browser's helper processes outlive its views; left alone they would write their caches
+// into the private home after it has been removed.
+void StopBrowserProcesses() {
+    std::vector<pid_t> children;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string text;
+        std::getline(stat, text);
+        const size_t open = text.find('(');
+        const size_t close = text.rfind(')');
+        if (open == std::string::npos || close == std::string::npos || close + 4 > text.size())
+            continue;
+        const std::string name = text.substr(open + 1, close - open - 1);
+        const long parent = std::strtol(text.c_str() + close + 4, nullptr, 10);
+        if (parent == getpid() && name.rfind("WebKit", 0) == 0)
+            children.push_back(static_cast<pid_t>(std::stol(entry.path().filename().string())));
+    }
+    for (const pid_t child : children)
+        kill(child, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (const pid_t child : children) {
+        while (waitpid(child, nullptr, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
 
 // Everything a window test process shares, in the order it must come up and go down.
 class GuiWorld {
@@ -50,13 +83,14 @@ class GuiWorld {
         }
         if (wxTheApp != nullptr)
             wxEntryCleanup();
+        StopBrowserProcesses();
     }
     bool Started() const { return m_started; }
     const std::string& DisplayName() const { return m_display.Name(); }
 
   private:
     TempHome m_home;  // before the display: the toolkit and the browser keep their files here
-    XvfbDisplay m_display;
+    XvfbDisplay m_display{"1600x1000x24", true};
     std::unique_ptr<wxGUIEventLoop> m_loop;
     bool m_started = false;
 };

@@ -10,12 +10,13 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 extern char** environ;
 
 namespace testsupport {
 
-XvfbDisplay::XvfbDisplay(const std::string& screen) {
+XvfbDisplay::XvfbDisplay(const std::string& screen, bool endWithLastClient) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         return;
@@ -27,12 +28,13 @@ XvfbDisplay::XvfbDisplay(const std::string& screen) {
     posix_spawn_file_actions_adddup2(&actions, fds[1], childFd);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const char* argv[] = {"Xvfb",     "-displayfd",   childFdText.c_str(), "-screen",
-                          "0",        screen.c_str(), "-nolisten",         "tcp",
-                          "-noreset", nullptr};
+    std::vector<const char*> argv{"Xvfb", "-displayfd",   childFdText.c_str(), "-screen",
+                                  "0",    screen.c_str(), "-nolisten",         "tcp"};
+    argv.push_back(endWithLastClient ? "-terminate" : "-noreset");
+    argv.push_back(nullptr);
     pid_t pid = -1;
-    const bool spawned =
-        posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ) == 0;
+    const bool spawned = posix_spawnp(&pid, "Xvfb", &actions, nullptr,
+                                      const_cast<char**>(argv.data()), environ) == 0;
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     if (!spawned) {

@@ -8,7 +8,11 @@ namespace testsupport {
 
 class XvfbDisplay {
   public:
-    explicit XvfbDisplay(const std::string& screen = "1600x1000x24");
+    // With endWithLastClient the server also ends by itself once its last client has gone, so
+    // that a test process that dies leaves no server behind; for a display that outlives the
+    // programs it shows, leave it off.
+    explicit XvfbDisplay(const std::string& screen = "1600x1000x24",
+                         bool endWithLastClient = false);
     ~XvfbDisplay();
     XvfbDisplay(const XvfbDisplay&) = delete;
     XvfbDisplay& operator=(const XvfbDisplay&) = delete;
