@@ -73,6 +73,8 @@ CCustomControlSite::CCustomControlSite(wxWebView& view, BrowserHostServices serv
     if (m_services.messageBox == nullptr)
         m_ownMessageBox = std::make_unique<WxMessageBox>();
 
+    // WebKit draws no border of its own around the page, and the view is created borderless,
+    // so of the host flags only the scroll bars need work.
     WebKitUserContentManager* content = webkit_web_view_get_user_content_manager(m_native);
     if ((m_xDocHostUIHandler.GetHostInfo() & kScrollNo) != 0) {
         m_userStyleSheet =

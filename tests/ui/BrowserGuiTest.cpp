@@ -327,15 +327,22 @@ TEST_F(BrowserGuiTest, PageGetsItsKeysButNotRefreshOpenPrintOrNewWindow) {
     EXPECT_EQ(Script("a.value + '/' + b.value"), "abc/abczw");
 }
 
-TEST_F(BrowserGuiTest, NoScrollBarsEvenWhenTheContentIsLarger) {
+TEST_F(BrowserGuiTest, NoScrollBarsAndNoBorderEvenWhenTheContentIsLarger) {
     ASSERT_TRUE(
         SetPage("<html><body style='margin:0;background:#204080'>"
                 "<div style='width:3000px;height:3000px'></div></body></html>"));
     const wxRect view(View().GetScreenPosition(), View().GetSize());
     const Rgb8 page{0x20, 0x40, 0x80};
-    // The right and bottom edges, where scroll bars would be, show the page's colour.
+    // The right and bottom edges, where scroll bars would be, show the page's colour, and so
+    // do the outermost rows and columns, where a border would be.
     const auto edgesArePage = [&] {
         const auto shot = Grab(view);
+        for (int x = view.x; x <= view.GetRight(); ++x)
+            if (shot.At(x, view.y) != page)
+                return false;
+        for (int y = view.y; y <= view.GetBottom(); ++y)
+            if (shot.At(view.x, y) != page)
+                return false;
         for (int y = view.y; y < view.GetBottom(); ++y)
             for (int x = view.GetRight() - 20; x <= view.GetRight(); ++x)
                 if (shot.At(x, y) != page)

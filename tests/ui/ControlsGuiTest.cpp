@@ -99,10 +99,10 @@ class ControlsGuiTest : public testsupport::GuiTest {
 };
 
 TEST_F(ControlsGuiTest, EachButtonShowsItsNormalImageThenItsPressedOne) {
-    struct Spec {
+    struct Button {
         wxRect window;
         int normal, pressed;
-    } specs[] = {
+    } buttons[] = {
         {{800, 22, 100, 100}, resources::kGamePageNormal, resources::kGamePagePressed},
         {{900, 22, 100, 100}, resources::kFaqNormal, resources::kFaqPressed},
         {{1000, 22, 100, 100}, resources::kHomeNormal, resources::kHomePressed},
@@ -110,7 +110,7 @@ TEST_F(ControlsGuiTest, EachButtonShowsItsNormalImageThenItsPressedOne) {
         {{1200, 22, 33, 32}, resources::kCloseNormal, resources::kClosePressed},
     };
     int clicks = 0;
-    for (const auto& s : specs) {
+    for (const auto& s : buttons) {
         auto* button = new CPngButton;
         ASSERT_NE(button->Create(s.window.x, s.window.y, s.window.width, s.window.height, m_panel,
                                  wxID_ANY, s.normal, s.pressed, s.pressed, s.normal),
@@ -118,7 +118,7 @@ TEST_F(ControlsGuiTest, EachButtonShowsItsNormalImageThenItsPressedOne) {
         button->m_onClick = [&clicks] { ++clicks; };
     }
     int expectedClicks = 0;
-    for (const auto& s : specs) {
+    for (const auto& s : buttons) {
         SCOPED_TRACE(s.normal);
         EXPECT_TRUE(Shows(s.window, s.normal));
         ASSERT_TRUE(Mouse(s.window.GetPosition() + wxPoint(16, 14), {"mousedown", "1"}));
