@@ -19,11 +19,17 @@ HRESULT CImpIDispatch::QueryInterface(const IID& riid, void** ppv) {
     return E_NOINTERFACE;
 }
 
-ULONG CImpIDispatch::AddRef() { return static_cast<ULONG>(++m_refCount); }
+ULONG CImpIDispatch::AddRef() {
+    return static_cast<ULONG>(++m_refCount);
+}
 
-ULONG CImpIDispatch::Release() { return static_cast<ULONG>(--m_refCount); }
+ULONG CImpIDispatch::Release() {
+    return static_cast<ULONG>(--m_refCount);
+}
 
-HRESULT CImpIDispatch::GetTypeInfoCount(unsigned* /*pctinfo*/) { return E_NOTIMPL; }
+HRESULT CImpIDispatch::GetTypeInfoCount(unsigned* /*pctinfo*/) {
+    return E_NOTIMPL;
+}
 
 HRESULT CImpIDispatch::GetTypeInfo(unsigned /*iTInfo*/, LCID /*lcid*/, void** /*ppTInfo*/) {
     return E_NOTIMPL;

@@ -10,14 +10,14 @@
 
 // What the bridge calls: the main window's dispatcher. Set while the main window exists.
 class IJavascriptTarget {
-public:
+  public:
     virtual ~IJavascriptTarget() = default;
     virtual std::string JavascriptToCPLUSPLUS(const std::string& method,
                                               const std::string& params) = 0;
 };
 
 class CImpIDispatch : public IDispatch {
-public:
+  public:
     CImpIDispatch() = default;
     virtual ~CImpIDispatch() = default;
     CImpIDispatch(const CImpIDispatch&) = delete;
@@ -29,8 +29,8 @@ public:
     ULONG Release() override;
     HRESULT GetTypeInfoCount(unsigned* pctinfo) override;
     HRESULT GetTypeInfo(unsigned iTInfo, LCID lcid, void** ppTInfo) override;
-    HRESULT GetIDsOfNames(const IID& riid, const std::string* rgszNames, unsigned cNames,
-                          LCID lcid, DISPID* rgDispId) override;
+    HRESULT GetIDsOfNames(const IID& riid, const std::string* rgszNames, unsigned cNames, LCID lcid,
+                          DISPID* rgDispId) override;
     HRESULT Invoke(DISPID dispIdMember, const IID& riid, LCID lcid, WORD wFlags,
                    DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
                    unsigned* puArgErr) override;
@@ -39,7 +39,7 @@ public:
     void SetMainWindow(IJavascriptTarget* window) { m_mainWindow = window; }
     long RefCount() const { return m_refCount; }
 
-private:
+  private:
     std::atomic<std::int32_t> m_refCount{0};
     std::atomic<IJavascriptTarget*> m_mainWindow{nullptr};
 };

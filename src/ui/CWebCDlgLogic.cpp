@@ -15,7 +15,10 @@ constexpr const char* kLaunch = "CWebCDlg::LaunchGame";
 
 CWebCDlgLogic::CWebCDlgLogic(GameLaunchSettings settings, IWebReporter& reporter,
                              platform::IMessageBox& messageBox, ILaunchHost& host)
-    : m_settings(std::move(settings)), m_reporter(reporter), m_messageBox(messageBox), m_host(host) {
+    : m_settings(std::move(settings)),
+      m_reporter(reporter),
+      m_messageBox(messageBox),
+      m_host(host) {
     if (!m_settings.startProcess) {
         m_settings.startProcess = [](const GameCommand& command) {
             return platform::SpawnProcess(command.executable, command.argv,
@@ -52,8 +55,8 @@ void CWebCDlgLogic::OnLoginResult(const std::string& params) {
     }
     const std::string status = params.substr(0, bar);
     const size_t second = params.find('|', bar + 1);
-    const std::string loginParam = params.substr(
-        bar + 1, second == std::string::npos ? std::string::npos : second - bar - 1);
+    const std::string loginParam =
+        params.substr(bar + 1, second == std::string::npos ? std::string::npos : second - bar - 1);
     if (!platform::EqualsIgnoreAsciiCase(status, "true")) {
         // Modal: the page's script call waits until the user has closed the box.
         m_messageBox.Show("登录验证未通过", g_strGameName, platform::MessageIcon::Exclamation,

@@ -18,7 +18,7 @@
 
 // What a successful launch does to the launcher's windows.
 class ILaunchHost {
-public:
+  public:
     virtual ~ILaunchHost() = default;
     // Hides the update window (and the main web window with it).
     virtual void HideLauncher() = 0;
@@ -30,8 +30,8 @@ public:
 
 struct GameLaunchSettings {
     std::filesystem::path clientDir;
-    std::vector<std::string> launcherArgv;       // as the launcher was started
-    std::filesystem::path launcherPath;          // the running executable
+    std::vector<std::string> launcherArgv;              // as the launcher was started
+    std::filesystem::path launcherPath;                 // the running executable
     std::filesystem::path luaPathFile = "luapath.txt";  // relative: the working directory
     std::function<std::string()> customParameters;      // CustomParameters of the configuration
     std::function<bool()> versionFileMissing;           // a first installation
@@ -40,7 +40,7 @@ struct GameLaunchSettings {
 };
 
 class CWebCDlgLogic {
-public:
+  public:
     CWebCDlgLogic(GameLaunchSettings settings, IWebReporter& reporter,
                   platform::IMessageBox& messageBox, ILaunchHost& host);
 
@@ -56,7 +56,7 @@ public:
     std::string m_strLoginParam;
     pid_t m_gameProcess = -1;
 
-private:
+  private:
     GameLaunchSettings m_settings;
     IWebReporter& m_reporter;
     platform::IMessageBox& m_messageBox;

@@ -7,7 +7,7 @@
 namespace {
 
 class RecordingTarget : public IJavascriptTarget {
-public:
+  public:
     std::string JavascriptToCPLUSPLUS(const std::string& method,
                                       const std::string& params) override {
         calls.push_back(method + "(" + params + ")");
@@ -36,7 +36,8 @@ TEST(CImpIDispatch, QueryInterfaceAnswersOnlyItsTwoInterfaces) {
     EXPECT_EQ(out, static_cast<IDispatch*>(&object));
     EXPECT_EQ(object.QueryInterface(IID_IUnknown, &out), S_OK);
     EXPECT_EQ(object.RefCount(), 2);
-    const IID other = {0xC4D244B0, 0xD43E, 0x11CF, {0x89, 0x3B, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x1A}};
+    const IID other = {
+        0xC4D244B0, 0xD43E, 0x11CF, {0x89, 0x3B, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x1A}};
     EXPECT_EQ(object.QueryInterface(other, &out), E_NOINTERFACE);
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(object.RefCount(), 2);
@@ -74,7 +75,8 @@ TEST(CImpIDispatch, NameLookupIsExactAndSetsEveryEntryFromTheFirstName) {
                                        static_cast<unsigned>(c.names.size()), 0, ids.data()),
                   c.result)
             << c.names[0];
-        for (DISPID id : ids) EXPECT_EQ(id, c.id) << c.names[0];
+        for (DISPID id : ids)
+            EXPECT_EQ(id, c.id) << c.names[0];
     }
     DISPID untouched = 42;
     EXPECT_EQ(object.GetIDsOfNames(IID_NULL, nullptr, 0, 0, &untouched), S_OK);
@@ -88,16 +90,16 @@ TEST(CImpIDispatch, InvokeForwardsTheLastTwoArgumentsToTheMainWindow) {
 
     Args two({"GetCommandLine", "x|y"});
     VARIANT result{VT_BSTR, "stale"};
-    EXPECT_EQ(object.Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &two.params, &result, nullptr,
-                            nullptr),
-              S_OK);
+    EXPECT_EQ(
+        object.Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &two.params, &result, nullptr, nullptr),
+        S_OK);
     EXPECT_EQ(result.vt, VT_BSTR);
     EXPECT_EQ(result.bstrVal, "answer:GetCommandLine");
 
     Args three({"ignored", "LoginResult", "true|abc"});
-    EXPECT_EQ(object.Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &three.params, nullptr, nullptr,
-                            nullptr),
-              S_OK);
+    EXPECT_EQ(
+        object.Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &three.params, nullptr, nullptr, nullptr),
+        S_OK);
     EXPECT_EQ(window.calls,
               (std::vector<std::string>{"GetCommandLine(x|y)", "LoginResult(true|abc)"}));
 }
@@ -109,12 +111,12 @@ TEST(CImpIDispatch, InvokeWithTooFewArgumentsOrAnotherIdDoesNothing) {
     Args one({"GetCommandLine"});
     Args two({"GetCommandLine", ""});
     VARIANT result{VT_BSTR, "untouched"};
-    EXPECT_EQ(object.Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &one.params, &result, nullptr,
-                            nullptr),
-              S_OK);
-    EXPECT_EQ(object.Invoke(2, IID_NULL, 0, DISPATCH_METHOD, &two.params, &result, nullptr,
-                            nullptr),
-              S_OK);
+    EXPECT_EQ(
+        object.Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &one.params, &result, nullptr, nullptr),
+        S_OK);
+    EXPECT_EQ(
+        object.Invoke(2, IID_NULL, 0, DISPATCH_METHOD, &two.params, &result, nullptr, nullptr),
+        S_OK);
     EXPECT_EQ(object.Invoke(1, IID_NULL, 0, DISPATCH_METHOD, nullptr, &result, nullptr, nullptr),
               S_OK);
     EXPECT_EQ(result.bstrVal, "untouched");
@@ -122,9 +124,9 @@ TEST(CImpIDispatch, InvokeWithTooFewArgumentsOrAnotherIdDoesNothing) {
 
     // Without a main window the call still succeeds, with an empty answer.
     object.SetMainWindow(nullptr);
-    EXPECT_EQ(object.Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &two.params, &result, nullptr,
-                            nullptr),
-              S_OK);
+    EXPECT_EQ(
+        object.Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &two.params, &result, nullptr, nullptr),
+        S_OK);
     EXPECT_EQ(result.vt, VT_BSTR);
     EXPECT_EQ(result.bstrVal, "");
 }

@@ -18,7 +18,7 @@ using testsupport::ReadFile;
 using testsupport::WriteFile;
 
 class RecordingHost : public ILaunchHost {
-public:
+  public:
     void HideLauncher() override { calls.push_back("hide"); }
     void MaximiseGameWindow(pid_t) override { calls.push_back("maximise"); }
     void Cancel() override { calls.push_back("cancel"); }
@@ -26,7 +26,7 @@ public:
 };
 
 class LoginTest : public ::testing::Test {
-protected:
+  protected:
     GameLaunchSettings Settings() {
         GameLaunchSettings s;
         s.clientDir = home.Root() / "install/client";
@@ -203,7 +203,7 @@ TEST_F(LoginTest, AFailedStartLeavesTheLauncherOpenAndIgnoresLaterLogins) {
 TEST_F(LoginTest, LuaPathFileCases) {
     struct Case {
         const char* name;
-        std::optional<std::string> content;  // nullopt: no file
+        std::optional<std::string> content;   // nullopt: no file
         bool folder;                          // a folder of that name cannot be read
         std::optional<std::string> expected;  // the --luapath argument, if any
     } cases[] = {
@@ -213,14 +213,15 @@ TEST_F(LoginTest, LuaPathFileCases) {
          std::string("--luapath=scripts\n")},
         {"empty", std::string(""), false, std::string("--luapath=")},
         {"unreadable", std::nullopt, true, std::nullopt},
-        {"259 bytes at most", std::string(300, 'p'), false,
-         "--luapath=" + std::string(259, 'p')},
+        {"259 bytes at most", std::string(300, 'p'), false, "--luapath=" + std::string(259, 'p')},
     };
     for (const auto& c : cases) {
         const fs::path file = home.Root() / "luapath.txt";
         fs::remove_all(file);
-        if (c.content) WriteFile(file, *c.content);
-        if (c.folder) fs::create_directories(file);
+        if (c.content)
+            WriteFile(file, *c.content);
+        if (c.folder)
+            fs::create_directories(file);
         commands.clear();
         CWebCDlgLogic logic(Settings(), reporter, boxes, host);
         logic.SetReady();
@@ -240,9 +241,10 @@ TEST_F(LoginTest, LuaPathFileCases) {
 TEST_F(LoginTest, TheGameStartsWithTheLauncherArgumentsInItsFolderAndOwnSession) {
     const fs::path gameDir = home.Root() / "install/client/vorn";
     fs::create_directories(gameDir);
-    fs::copy_file(FAKE_GAME_PATH, gameDir / "vorn");
+    fs::copy_file(DEMO_GAME_PATH, gameDir / "vorn");
     const fs::path record = home.Root() / "record.txt";
-    setenv("FAKE_GAME_RECORD", record.c_str(), 1);
+    setenv("DEMO_GAME_RECORD", record.c_str(), 1);
+    unsetenv("DISPLAY");  // record and exit
     // The relative default: luapath.txt in the launcher's working folder.
     WriteFile(home.Root() / "cwd/luapath.txt", "lua/scripts");
     ASSERT_EQ(chdir((home.Root() / "cwd").c_str()), 0);
@@ -261,8 +263,8 @@ TEST_F(LoginTest, TheGameStartsWithTheLauncherArgumentsInItsFolderAndOwnSession)
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(ReadFile(record), "cwd=" + gameDir.string() +
                                     "\nsession_leader=1\n"
-                                    "arg=./Brannoc" + std::string(1, '\0') +
-                                    "arg=--extra" + std::string(1, '\0') +
+                                    "arg=./Brannoc" +
+                                    std::string(1, '\0') + "arg=--extra" + std::string(1, '\0') +
                                     "arg=two words" + std::string(1, '\0') +
                                     "arg=--parameters=token 123" + std::string(1, '\0') +
                                     "arg=--plat_extra=k=v&w=\"q\"" + std::string(1, '\0') +

@@ -33,10 +33,10 @@ SpawnResult SpawnProcess(const std::filesystem::path& executable,
     sigdelset(&defaults, SIGSTOP);
     posix_spawnattr_setsigmask(&attr, &empty);
     posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK |
-                                        POSIX_SPAWN_SETSIGDEF);
-    const int rc = posix_spawn(&result.pid, executable.c_str(), &actions, &attr, args.data(),
-                               environ);
+    posix_spawnattr_setflags(&attr,
+                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    const int rc =
+        posix_spawn(&result.pid, executable.c_str(), &actions, &attr, args.data(), environ);
     posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
     result.started = rc == 0;

@@ -45,8 +45,8 @@ bool BelongsTo(Display* d, Window w, Atom wmPid, pid_t pid) {
 // children and, under a reparenting manager's frames, their children.
 std::vector<Window> CandidateWindows(Display* d, Window root) {
     std::vector<Window> windows;
-    for (unsigned long w : ListProperty(d, root, XInternAtom(d, "_NET_CLIENT_LIST", False),
-                                        XA_WINDOW)) {
+    for (unsigned long w :
+         ListProperty(d, root, XInternAtom(d, "_NET_CLIENT_LIST", False), XA_WINDOW)) {
         windows.push_back(static_cast<Window>(w));
     }
     if (!windows.empty()) {

@@ -20,7 +20,9 @@ inline constexpr HRESULT DISP_E_UNKNOWNNAME = static_cast<HRESULT>(0x80020006u);
 inline constexpr DISPID DISPID_UNKNOWN = -1;
 inline constexpr WORD DISPATCH_METHOD = 1;
 
-inline bool FAILED(HRESULT hr) { return hr < 0; }
+inline bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 
 struct GUID {
     std::uint32_t data1;
@@ -63,17 +65,17 @@ struct EXCEPINFO {
 };
 
 class IUnknown {
-public:
+  public:
     virtual HRESULT QueryInterface(const IID& riid, void** ppv) = 0;
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     ~IUnknown() = default;
 };
 
 class IDispatch : public IUnknown {
-public:
+  public:
     virtual HRESULT GetTypeInfoCount(unsigned* pctinfo) = 0;
     virtual HRESULT GetTypeInfo(unsigned iTInfo, LCID lcid, void** ppTInfo) = 0;
     virtual HRESULT GetIDsOfNames(const IID& riid, const std::string* rgszNames, unsigned cNames,
@@ -82,6 +84,6 @@ public:
                            DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
                            unsigned* puArgErr) = 0;
 
-protected:
+  protected:
     ~IDispatch() = default;
 };
