@@ -1,5 +1,7 @@
 #include "ui/CImpIDispatch.h"
 
+#include "ui/ExternalDispatchAdapter.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -129,6 +131,25 @@ TEST(CImpIDispatch, InvokeWithTooFewArgumentsOrAnotherIdDoesNothing) {
         S_OK);
     EXPECT_EQ(result.vt, VT_BSTR);
     EXPECT_EQ(result.bstrVal, "");
+}
+
+// What the browser host sees: one member, the usual answers for one or two arguments.
+TEST(ExternalDispatchAdapter, CarriesPageCallsToTheBridgeObject) {
+    CImpIDispatch object;
+    RecordingTarget window;
+    object.SetMainWindow(&window);
+    ExternalDispatchAdapter external(object);
+    EXPECT_EQ(external.GetIDOfName("JavascriptToCsharp"), 1);
+    EXPECT_EQ(external.GetIDOfName("javascripttocsharp"), IExternalDispatch::kDispIdUnknown);
+    EXPECT_EQ(external.Invoke(1, {"GetCommandLine", "p"}),
+              std::optional<std::string>("answer:GetCommandLine"));
+    EXPECT_EQ(external.Invoke(1, {"a", "LoginResult", "true|x"}),
+              std::optional<std::string>("answer:LoginResult"));
+    EXPECT_EQ(external.Invoke(1, {"GetCommandLine"}), std::nullopt);
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"GetCommandLine(p)", "LoginResult(true|x)"}));
+    EXPECT_EQ(external.AddRef(), 1);
+    EXPECT_EQ(object.RefCount(), 1);
+    EXPECT_EQ(external.Release(), 0);
 }
 
 }  // namespace

@@ -17,8 +17,8 @@ namespace {
 // cwd, whether this process leads its own session, then one "arg=" entry per argument,
 // each ended by a NUL byte so that arguments with line breaks stay whole.
 std::string Record(int argc, char** argv, const std::string& cwd) {
-    std::string out = "cwd=" + cwd + "\nsession_leader=" + (getsid(0) == getpid() ? "1" : "0") +
-                      "\n";
+    std::string out =
+        "cwd=" + cwd + "\nsession_leader=" + (getsid(0) == getpid() ? "1" : "0") + "\n";
     for (int i = 0; i < argc; ++i) {
         out += "arg=";
         out += argv[i];
@@ -30,7 +30,8 @@ std::string Record(int argc, char** argv, const std::string& cwd) {
 void WriteRecord(const std::string& path, const std::string& text) {
     const std::string temp = path + ".tmp";
     FILE* out = std::fopen(temp.c_str(), "wb");
-    if (out == nullptr) return;
+    if (out == nullptr)
+        return;
     std::fwrite(text.data(), 1, text.size(), out);
     std::fclose(out);
     std::rename(temp.c_str(), path.c_str());  // readers see the whole record or none
@@ -75,8 +76,8 @@ int main(int argc, char** argv) {
         lines.push_back("  [" + std::to_string(i) + "] " + argv[i]);
     }
     const int screen = DefaultScreen(d);
-    const Window w = XCreateSimpleWindow(d, RootWindow(d, screen), 40, 40, 900, 480, 0, 0,
-                                         0x14202e);
+    const Window w =
+        XCreateSimpleWindow(d, RootWindow(d, screen), 40, 40, 900, 480, 0, 0, 0x14202e);
     XStoreName(d, w, "Brannoc (demo)");
     XTextProperty name;
     char title[] = "Brannoc (demo)";
@@ -97,7 +98,8 @@ int main(int argc, char** argv) {
     char* defaultText = nullptr;
     XFontSet fonts = XCreateFontSet(d, "-*-*-medium-r-normal--18-*-*-*-*-*-*-*,fixed", &missing,
                                     &missingCount, &defaultText);
-    if (missing != nullptr) XFreeStringList(missing);
+    if (missing != nullptr)
+        XFreeStringList(missing);
     GC gc = XCreateGC(d, w, 0, nullptr);
     XMapWindow(d, w);
     while (true) {
@@ -112,7 +114,8 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    if (fonts != nullptr) XFreeFontSet(d, fonts);
+    if (fonts != nullptr)
+        XFreeFontSet(d, fonts);
     XFreeGC(d, gc);
     XDestroyWindow(d, w);
     XCloseDisplay(d);
