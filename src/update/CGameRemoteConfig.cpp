@@ -11,9 +11,22 @@ namespace {
 
 constexpr const char* kDriver = "CGameRemoteConfig::InitRemoteConfig";
 
-// Lets a stop request end the configuration fetch, which otherwise has no callback of its own.
-int AbortOnStop(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<const CGameRemoteConfig*>(userdata)->StopRequested() ? 1 : 0;
+struct FetchWatch {
+    const CGameRemoteConfig* owner;
+    StallWatch stall;
+};
+
+// Ends the configuration fetch on a stop request or a stall.
+int WatchFetch(void* userdata, curl_off_t, curl_off_t dlnow, curl_off_t, curl_off_t) {
+    auto* watch = static_cast<FetchWatch*>(userdata);
+    if (watch->owner->StopRequested()) {
+        return 1;
+    }
+    if (watch->stall.Stalled(dlnow)) {
+        LOG_INFO(kDriver, "transfer stalled");
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -23,8 +36,7 @@ std::string UpdateFailedText(int code) {
 }
 
 UpdateContext UpdateContext::ForLauncher(std::filesystem::path installDir,
-                                         std::filesystem::path clientDir,
-                                         IWebReporter& reporter) {
+                                         std::filesystem::path clientDir, IWebReporter& reporter) {
     platform::UserLocations locations = platform::CurrentUserLocations();
     platform::UninstallKey key = platform::UninstallKey::ForUser(locations);
     return UpdateContext{
@@ -164,9 +176,10 @@ bool CGameRemoteConfig::FetchConfiguration(const std::string& address, IUpdateVi
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &OnConfigWrite);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &text);
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &AbortOnStop);
-    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, this);
-    ApplyTransferLimits(handle, m_context.connectTimeout, m_context.stallTimeout);
+    FetchWatch watch{this, StallWatch(m_context.stallTimeout)};
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &WatchFetch);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &watch);
+    ApplyTransferLimits(handle, m_context.connectTimeout);
 
     const CURLcode result = curl_easy_perform(handle);
     long status = 0;
@@ -176,8 +189,8 @@ bool CGameRemoteConfig::FetchConfiguration(const std::string& address, IUpdateVi
         return false;
     }
     if (result != CURLE_OK || status != 200) {
-        LOG_ERROR(kDriver, platform::Format("res:%d, httpStatusCode:%ld", static_cast<int>(result),
-                                            status));
+        LOG_ERROR(kDriver,
+                  platform::Format("res:%d, httpStatusCode:%ld", static_cast<int>(result), status));
         Show(view, UpdateFailedText(102), "", 0, false, false);
         return false;
     }

@@ -8,14 +8,19 @@ CurlHandle NewCurlHandle() {
     return CurlHandle(curl_easy_init());
 }
 
-void ApplyTransferLimits(CURL* handle, std::chrono::milliseconds connect,
-                         std::chrono::milliseconds stall) {
+void ApplyTransferLimits(CURL* handle, std::chrono::milliseconds connect) {
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connect.count()));
-    // The low-speed check counts whole seconds: a stall of any shorter bound waits one second.
-    const long seconds = static_cast<long>((stall.count() + 999) / 1000);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, seconds < 1 ? 1L : seconds);
     // A redirect loop would otherwise hold the update for ever.
     curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 20L);
+}
+
+bool StallWatch::Stalled(curl_off_t received) {
+    const auto now = std::chrono::steady_clock::now();
+    if (received != m_lastReceived) {
+        m_lastReceived = received;
+        m_lastChange = now;
+        return false;
+    }
+    return now - m_lastChange >= m_limit;
 }

@@ -16,8 +16,20 @@ using CurlHandle = std::unique_ptr<CURL, CurlHandleDeleter>;
 // threads creating their first handles at once cannot race on it.
 CurlHandle NewCurlHandle();
 
-// The limits every transfer of the update chain gets: the connect time-out, the stall detector
-// (no byte for `stall` ends the transfer), a bound on redirects, and no signals (the driver is
-// not the main thread).
-void ApplyTransferLimits(CURL* handle, std::chrono::milliseconds connect,
-                         std::chrono::milliseconds stall);
+// The limits every transfer of the update chain gets: the connect time-out, a bound on
+// redirects, and no signals (the driver is not the main thread).
+void ApplyTransferLimits(CURL* handle, std::chrono::milliseconds connect);
+
+// The stall detector, fed from a transfer's progress callback: a transfer whose received count
+// has not moved for `limit` is stalled. libcurl's own low-speed check averages over several
+// seconds, so a server that stops after a burst would be noticed only much later.
+class StallWatch {
+  public:
+    explicit StallWatch(std::chrono::milliseconds limit) : m_limit(limit) {}
+    bool Stalled(curl_off_t received);
+
+  private:
+    std::chrono::milliseconds m_limit;
+    std::chrono::steady_clock::time_point m_lastChange{};
+    curl_off_t m_lastReceived = -1;
+};

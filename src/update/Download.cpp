@@ -53,6 +53,7 @@ struct CGameRemoteConfig::Transfer {
     CURL* curl = nullptr;
     std::int64_t startOffset = 0;
     std::int64_t expectedTotal = 0;  // from the record; 0 when unknown
+    StallWatch stall{std::chrono::milliseconds(0)};
 
     // "Content-Range: bytes <first>-<last>/<total>" of the final response, -1 when absent.
     std::int64_t rangeFirst = -1;
@@ -63,8 +64,7 @@ struct CGameRemoteConfig::Transfer {
     bool restart = false;    // a ranged request was not answered with the range asked for
 };
 
-size_t CGameRemoteConfig::OnDownloadHeader(char* data, size_t size, size_t count,
-                                           void* userdata) {
+size_t CGameRemoteConfig::OnDownloadHeader(char* data, size_t size, size_t count, void* userdata) {
     auto* transfer = static_cast<Transfer*>(userdata);
     const size_t total = size * count;
     const std::string_view line(data, total);
@@ -97,10 +97,10 @@ size_t CGameRemoteConfig::OnDownloadWrite(char* data, size_t size, size_t count,
         long status = 0;
         curl_easy_getinfo(transfer->curl, CURLINFO_RESPONSE_CODE, &status);
         if (transfer->startOffset > 0) {
-            const bool rightRange =
-                status == 206 && transfer->rangeFirst == transfer->startOffset &&
-                (transfer->expectedTotal <= 0 || transfer->rangeTotal < 0 ||
-                 transfer->rangeTotal == transfer->expectedTotal);
+            const bool rightRange = status == 206 &&
+                                    transfer->rangeFirst == transfer->startOffset &&
+                                    (transfer->expectedTotal <= 0 || transfer->rangeTotal < 0 ||
+                                     transfer->rangeTotal == transfer->expectedTotal);
             if (rightRange) {
                 transfer->accepted = true;
             } else if (status == 200 || status == 206 || status == 416) {
@@ -120,12 +120,15 @@ size_t CGameRemoteConfig::OnDownloadWrite(char* data, size_t size, size_t count,
     return std::fwrite(data, size, count, transfer->file);
 }
 
-int CGameRemoteConfig::OnDownloadProgress(void* userdata, std::int64_t dltotal,
-                                          std::int64_t dlnow, std::int64_t /*ultotal*/,
-                                          std::int64_t /*ulnow*/) {
+int CGameRemoteConfig::OnDownloadProgress(void* userdata, std::int64_t dltotal, std::int64_t dlnow,
+                                          std::int64_t /*ultotal*/, std::int64_t /*ulnow*/) {
     auto* transfer = static_cast<Transfer*>(userdata);
     CGameRemoteConfig& self = *transfer->owner;
     if (self.StopRequested()) {
+        return 1;
+    }
+    if (transfer->stall.Stalled(dlnow)) {
+        LOG_INFO(kDownload, "transfer stalled");
         return 1;
     }
     if (transfer->restart || (transfer->inspected && !transfer->accepted)) {
@@ -215,8 +218,9 @@ int CGameRemoteConfig::OnDownLoad(IUpdateView* view) {
             file.reset();
             return UnzipFile(package, view);
         }
-        LOG_INFO(kDownload, platform::Format("断点续传开始: %lld/%lld", static_cast<long long>(start),
-                                             static_cast<long long>(total)));
+        LOG_INFO(kDownload,
+                 platform::Format("断点续传开始: %lld/%lld", static_cast<long long>(start),
+                                  static_cast<long long>(total)));
     }
 
     CURLcode result = CURLE_OK;
@@ -230,6 +234,7 @@ int CGameRemoteConfig::OnDownLoad(IUpdateView* view) {
         transfer.curl = curl.get();
         transfer.startOffset = start;
         transfer.expectedTotal = total;
+        transfer.stall = StallWatch(m_context.stallTimeout);
         CURL* handle = curl.get();
         curl_easy_setopt(handle, CURLOPT_URL, address.c_str());
         curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
@@ -241,7 +246,7 @@ int CGameRemoteConfig::OnDownLoad(IUpdateView* view) {
         curl_easy_setopt(handle, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(start));
         curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &OnDownloadHeader);
         curl_easy_setopt(handle, CURLOPT_HEADERDATA, &transfer);
-        ApplyTransferLimits(handle, m_context.connectTimeout, m_context.stallTimeout);
+        ApplyTransferLimits(handle, m_context.connectTimeout);
 
         result = curl_easy_perform(handle);
         status = 0;
@@ -287,8 +292,8 @@ int CGameRemoteConfig::OnDownLoad(IUpdateView* view) {
         return UnzipFile(package, view);
     }
     Show(view, UpdateFailedText(104), "", 0, false, false);
-    LOG_INFO(kDownload, platform::Format("res:%d, httpStatusCode:%ld", static_cast<int>(result),
-                                         status));
+    LOG_INFO(kDownload,
+             platform::Format("res:%d, httpStatusCode:%ld", static_cast<int>(result), status));
     LOG_INFO(kDownload, "download is error!");
     ReportMessage("game download failed");
     return 0;

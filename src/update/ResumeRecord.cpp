@@ -68,9 +68,9 @@ std::string ReadResumeValue(const std::filesystem::path& recordFile, std::string
 
 std::string FormatResumeRecord(std::int64_t currentOffset, std::int64_t totalSize,
                                const ResumeSource& source) {
-    std::string text = platform::Format("offset=%lld\ntotalSize=%lld\n",
-                                        static_cast<long long>(currentOffset),
-                                        static_cast<long long>(totalSize));
+    std::string text =
+        platform::Format("offset=%lld\ntotalSize=%lld\n", static_cast<long long>(currentOffset),
+                         static_cast<long long>(totalSize));
     if (source.Known()) {
         text += "url=" + source.url + "\nversion=" + source.version + "\n";
     }

@@ -1,7 +1,6 @@
 #include "update/UpdateDriverThread.h"
 
-UpdateDriverThread::UpdateDriverThread(std::shared_ptr<CGameRemoteConfig> config,
-                                       IUpdateView& view)
+UpdateDriverThread::UpdateDriverThread(std::shared_ptr<CGameRemoteConfig> config, IUpdateView& view)
     : m_config(std::move(config)), m_view(view) {}
 
 UpdateDriverThread::~UpdateDriverThread() {
@@ -14,8 +13,8 @@ void UpdateDriverThread::Start() {
     }
     // The thread holds the component and the finish flag itself, so that it can outlive this
     // object when it has to be left behind.
-    m_thread = std::thread(
-        [config = m_config, shared = m_shared, prologue = m_prologue, view = &m_view] {
+    m_thread =
+        std::thread([config = m_config, shared = m_shared, prologue = m_prologue, view = &m_view] {
             if (prologue) {
                 prologue();
             }

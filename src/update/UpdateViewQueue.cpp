@@ -61,8 +61,7 @@ void UpdateViewQueue::Drain(IUpdateView& view) {
     for (const Call& call : calls) {
         switch (call.kind) {
             case Kind::UpdateProgress:
-                view.UpdateProgress(call.status, call.percentText, call.position,
-                                    call.downloading);
+                view.UpdateProgress(call.status, call.percentText, call.position, call.downloading);
                 break;
             case Kind::ShowProgressView:
                 view.ShowProgressView();

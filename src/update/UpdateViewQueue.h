@@ -18,8 +18,8 @@ class UpdateViewQueue {
   public:
     // Queues one call. Returns true when it is the first call since the last drain, i.e. when
     // the UI thread has to be woken up.
-    bool PushUpdateProgress(const std::string& status, const std::string& percentText,
-                            int position, bool downloading);
+    bool PushUpdateProgress(const std::string& status, const std::string& percentText, int position,
+                            bool downloading);
     bool PushShowProgressView();
     bool PushShowStatusView();
     bool PushInitWebBrower();

@@ -43,9 +43,9 @@ class Extraction : public ::testing::Test, protected testsupport::UpdateWorld {
         ASSERT_EQ(rows.size(), entries);
         const auto calls = view.Calls();
         for (size_t k = 1; k <= entries; ++k) {
-            EXPECT_EQ(rows[k - 1], RecordingView::Progress(
-                                       "", std::to_string(k) + "/" + std::to_string(entries),
-                                       static_cast<int>(100 * k / entries), false));
+            EXPECT_EQ(rows[k - 1],
+                      RecordingView::Progress("", std::to_string(k) + "/" + std::to_string(entries),
+                                              static_cast<int>(100 * k / entries), false));
             EXPECT_EQ(calls[2 * k - 1], "ShowProgressView");
         }
     }
@@ -79,20 +79,26 @@ TEST_F(Extraction, ArchivesOfThreeArchiversExtractWholeWithTheirFolders) {
 }
 
 TEST_F(Extraction, PythonArchiveOfThreeChineseNamedFilesReportsEachEntry) {
-    ASSERT_TRUE(RunPython("import zipfile\n"
-                          "with zipfile.ZipFile('" + Package().string() + "', 'w') as z:\n"
-                          "    z.writestr('一.txt', 'one')\n"
-                          "    z.writestr('二.txt', 'two')\n"
-                          "    z.writestr('三.txt', 'three')\n",
-                          Root()));
+    ASSERT_TRUE(
+        RunPython("import zipfile\n"
+                  "with zipfile.ZipFile('" +
+                      Package().string() +
+                      "', 'w') as z:\n"
+                      "    z.writestr('一.txt', 'one')\n"
+                      "    z.writestr('二.txt', 'two')\n"
+                      "    z.writestr('三.txt', 'three')\n",
+                  Root()));
     WriteFile(clientDir / "二.txt", "an older, longer file");
     auto config = NewConfig();
     ASSERT_EQ(config->OnUnzipFile(Package(), &view), 1);
     EXPECT_EQ(DescribeTree(clientDir), "一.txt=one\n三.txt=three\n二.txt=two\n");
     EXPECT_EQ(view.Calls(), (std::vector<std::string>{
-                                RecordingView::Progress("", "1/3", 33, false), "ShowProgressView",
-                                RecordingView::Progress("", "2/3", 66, false), "ShowProgressView",
-                                RecordingView::Progress("", "3/3", 100, false), "ShowProgressView",
+                                RecordingView::Progress("", "1/3", 33, false),
+                                "ShowProgressView",
+                                RecordingView::Progress("", "2/3", 66, false),
+                                "ShowProgressView",
+                                RecordingView::Progress("", "3/3", 100, false),
+                                "ShowProgressView",
                             }));
     EXPECT_EQ(reporter.Calls(), (std::vector<std::string>{"log:game unzip start", "event:6",
                                                           "log:game unzip success"}));
@@ -104,13 +110,13 @@ TEST_F(Extraction, PythonArchiveOfThreeChineseNamedFilesReportsEachEntry) {
 }
 
 TEST_F(Extraction, AnEmptyArchiveInstallsWithoutProgress) {
-    ASSERT_TRUE(RunPython("import zipfile\nzipfile.ZipFile('" + Package().string() + "', 'w').close()\n",
-                          Root()));
+    ASSERT_TRUE(RunPython(
+        "import zipfile\nzipfile.ZipFile('" + Package().string() + "', 'w').close()\n", Root()));
     auto config = NewConfig();
     ASSERT_EQ(config->UnzipFile(Package(), &view), 1) << testsupport::LogText();
-    EXPECT_EQ(view.Calls(), (std::vector<std::string>{
-                                RecordingView::Progress("更新已完成", "", 0, false),
-                                "ShowStatusView", "SetReady"}));
+    EXPECT_EQ(view.Calls(),
+              (std::vector<std::string>{RecordingView::Progress("更新已完成", "", 0, false),
+                                        "ShowStatusView", "SetReady"}));
     EXPECT_FALSE(fs::exists(Package()));
 }
 
@@ -123,7 +129,8 @@ TEST_F(Extraction, FailuresShowTheFailureTextAndKeepThePackage) {
         std::string package;
         const char* logged;
     } cases[] = {
-        {"truncated", whole.substr(0, whole.size() / 2), "[ERROR][CGameRemoteConfig::OnUnzipFile::"},
+        {"truncated", whole.substr(0, whole.size() / 2),
+         "[ERROR][CGameRemoteConfig::OnUnzipFile::"},
         {"not an archive", "<html>404</html>", "][zipfile is NULL!]"},
     };
     for (const auto& c : cases) {
@@ -132,9 +139,9 @@ TEST_F(Extraction, FailuresShowTheFailureTextAndKeepThePackage) {
         WriteFile(Package(), c.package);
         auto config = NewConfig();
         EXPECT_EQ(config->UnzipFile(Package(), &view), 0);
-        EXPECT_EQ(view.Calls(), (std::vector<std::string>{
-                                    RecordingView::Progress("解压失败", "", 0, false),
-                                    "ShowStatusView"}));
+        EXPECT_EQ(view.Calls(),
+                  (std::vector<std::string>{RecordingView::Progress("解压失败", "", 0, false),
+                                            "ShowStatusView"}));
         EXPECT_EQ(ReadFile(Package()), c.package);
         const std::string log = testsupport::LogText();
         EXPECT_NE(log.find(c.logged), std::string::npos);
@@ -150,16 +157,20 @@ TEST_F(Extraction, HostileNamesFailBeforeAnythingLandsOutside) {
     fs::create_directory_symlink(outside, clientDir / "link");
     const std::string absolute = (outside / "absolute.txt").string();
     const std::string names[] = {
-        "../escape.txt",   "a/../../escape.txt", "../", absolute,
-        "link/inside.txt", "link/sub/",          std::string(600, 'n'),
+        "../escape.txt", "a/../../escape.txt",  "../", absolute, "link/inside.txt",
+        "link/sub/",     std::string(600, 'n'),
     };
     for (const auto& name : names) {
         SCOPED_TRACE(name.substr(0, 40));
-        ASSERT_TRUE(RunPython("import zipfile\n"
-                              "with zipfile.ZipFile('" + Package().string() + "', 'w') as z:\n"
-                              "    z.writestr('fine.txt', 'fine')\n"
-                              "    z.writestr(zipfile.ZipInfo('" + name + "'), 'bad')\n",
-                              Root()));
+        ASSERT_TRUE(
+            RunPython("import zipfile\n"
+                      "with zipfile.ZipFile('" +
+                          Package().string() +
+                          "', 'w') as z:\n"
+                          "    z.writestr('fine.txt', 'fine')\n"
+                          "    z.writestr(zipfile.ZipInfo('" +
+                          name + "'), 'bad')\n",
+                      Root()));
         auto config = NewConfig();
         EXPECT_EQ(config->OnUnzipFile(Package(), &view), 0);
         EXPECT_TRUE(fs::is_empty(outside));
@@ -182,21 +193,25 @@ TEST_F(Extraction, ACorruptedEntryFailsAndLeavesNoFileBehind) {
         SCOPED_TRACE(c.what);
         fs::remove_all(clientDir);
         fs::create_directories(clientDir);
-        ASSERT_TRUE(RunPython(
-            "import zipfile, random\n"
-            "random.seed(7)\n"
-            "data = bytes(random.choice(b'abcdefgh ') for _ in range(200000))\n"
-            "path = '" + Package().string() + "'\n"
-            "with zipfile.ZipFile(path, 'w', zipfile." + c.compression + ") as z:\n"
-            "    z.writestr('good.txt', 'good')\n"
-            "    z.writestr('bad.bin', data)\n"
-            "raw = bytearray(open(path, 'rb').read())\n"
-            "info = zipfile.ZipFile(path).getinfo('bad.bin')\n"
-            "start = info.header_offset + 30 + len(info.filename)\n"
-            "middle = start + info.compress_size // 2\n"
-            "for i in range(middle, middle + 64): raw[i] ^= 0x5A\n"
-            "open(path, 'wb').write(raw)\n",
-            Root()));
+        ASSERT_TRUE(
+            RunPython("import zipfile, random\n"
+                      "random.seed(7)\n"
+                      "data = bytes(random.choice(b'abcdefgh ') for _ in range(200000))\n"
+                      "path = '" +
+                          Package().string() +
+                          "'\n"
+                          "with zipfile.ZipFile(path, 'w', zipfile." +
+                          c.compression +
+                          ") as z:\n"
+                          "    z.writestr('good.txt', 'good')\n"
+                          "    z.writestr('bad.bin', data)\n"
+                          "raw = bytearray(open(path, 'rb').read())\n"
+                          "info = zipfile.ZipFile(path).getinfo('bad.bin')\n"
+                          "start = info.header_offset + 30 + len(info.filename)\n"
+                          "middle = start + info.compress_size // 2\n"
+                          "for i in range(middle, middle + 64): raw[i] ^= 0x5A\n"
+                          "open(path, 'wb').write(raw)\n",
+                      Root()));
         auto config = NewConfig();
         EXPECT_EQ(config->OnUnzipFile(Package(), &view), 0);
         EXPECT_EQ(ReadFile(clientDir / "good.txt"), "good");
@@ -205,10 +220,13 @@ TEST_F(Extraction, ACorruptedEntryFailsAndLeavesNoFileBehind) {
 }
 
 TEST_F(Extraction, AFileNeedsItsFolderToExistOrHaveAnEntry) {
-    ASSERT_TRUE(RunPython("import zipfile\n"
-                          "with zipfile.ZipFile('" + Package().string() + "', 'w') as z:\n"
-                          "    z.writestr('nodir/x.txt', 'x')\n",
-                          Root()));
+    ASSERT_TRUE(
+        RunPython("import zipfile\n"
+                  "with zipfile.ZipFile('" +
+                      Package().string() +
+                      "', 'w') as z:\n"
+                      "    z.writestr('nodir/x.txt', 'x')\n",
+                  Root()));
     auto config = NewConfig();
     EXPECT_EQ(config->OnUnzipFile(Package(), &view), 0);
     EXPECT_FALSE(fs::exists(clientDir / "nodir"));

@@ -38,19 +38,19 @@ TEST(UpdateViewQueue, ProgressCollapsesToTheLatestAndEverythingElseKeepsItsOrder
 
     RecordingView ui;
     queue.Drain(ui);
-    EXPECT_EQ(ui.Calls(), (std::vector<std::string>{
-                              "InitWebBrower",
-                              P("100%", 100),
-                              "ShowProgressView",
-                              RecordingView::Progress("更新失败,请检查网络,ErrorCode:104", "", 0,
-                                                      false),
-                              "ShowStatusView",
-                              P("2/2", 100, false),
-                              "ShowProgressView",
-                              RecordingView::Progress("更新已完成", "", 0, false),
-                              "ShowStatusView",
-                              "SetReady",
-                          }));
+    EXPECT_EQ(ui.Calls(),
+              (std::vector<std::string>{
+                  "InitWebBrower",
+                  P("100%", 100),
+                  "ShowProgressView",
+                  RecordingView::Progress("更新失败,请检查网络,ErrorCode:104", "", 0, false),
+                  "ShowStatusView",
+                  P("2/2", 100, false),
+                  "ShowProgressView",
+                  RecordingView::Progress("更新已完成", "", 0, false),
+                  "ShowStatusView",
+                  "SetReady",
+              }));
 }
 
 TEST(UpdateViewQueue, StagesAreNotMergedAndANewBatchWakesAgain) {

@@ -27,8 +27,7 @@ UpdateContext UpdateWorld::Context(const std::string& configUrl) {
 }
 
 std::unique_ptr<CGameRemoteConfig> UpdateWorld::NewConfig(const std::string& configUrl) {
-    return std::make_unique<CGameRemoteConfig>(
-        configUrl.empty() ? Context() : Context(configUrl));
+    return std::make_unique<CGameRemoteConfig>(configUrl.empty() ? Context() : Context(configUrl));
 }
 
 bool RunPython(const std::string& code, const fs::path& workDir) {
