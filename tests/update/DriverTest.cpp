@@ -58,7 +58,8 @@ class Driver : public ::testing::Test, protected testsupport::UpdateWorld {
 class DriverWithRedirect : public Driver {
   protected:
     DriverWithRedirect()
-        : Driver("location = /old.php { return 302 " + kConfigPath + "; }\n"
+        : Driver("location = /old.php { return 302 " + kConfigPath +
+                 "; }\n"
                  "location = /broken.php { return 500; }") {}
 };
 
@@ -144,12 +145,11 @@ TEST_F(Driver, TheInstalledVersionAgainstTheMinimumDecides) {
         }
         Run();
         // The download path fails for want of an address, which is how it shows here.
-        EXPECT_EQ(view.Calls(), c.download ? (std::vector<std::string>{"InitWebBrower",
-                                                                       Failed(103),
-                                                                       "ShowStatusView"})
-                                           : (std::vector<std::string>{"InitWebBrower", kReady,
-                                                                       "ShowStatusView",
-                                                                       "SetReady"}));
+        EXPECT_EQ(view.Calls(),
+                  c.download
+                      ? (std::vector<std::string>{"InitWebBrower", Failed(103), "ShowStatusView"})
+                      : (std::vector<std::string>{"InitWebBrower", kReady, "ShowStatusView",
+                                                  "SetReady"}));
     }
 }
 
@@ -190,8 +190,8 @@ TEST_F(Driver, AFirstInstallationDownloadsExtractsAndRegisters) {
     const std::string tree = ServePackage("lunet/1.0.0.3/vorn-1.0.0.3-lunet.zip");
     const std::string url =
         nginx.Url("/pkg/{ditch_name}/{version}/vorn-{version}-{ditch_name}.zip");
-    ServeConfig("ClientMiniUpdateVersion=1.0.0.3\nClientVersion=1.0.0.3\nClientDownloadUrl=" +
-                url + "\nClient32DownloadUrl=" + nginx.Url("/pkg/32.zip") + "\n");
+    ServeConfig("ClientMiniUpdateVersion=1.0.0.3\nClientVersion=1.0.0.3\nClientDownloadUrl=" + url +
+                "\nClient32DownloadUrl=" + nginx.Url("/pkg/32.zip") + "\n");
     CGameRemoteConfig config(Context(ConfigUrl()));
     config.InitRemoteConfig(&view);
 
@@ -201,8 +201,8 @@ TEST_F(Driver, AFirstInstallationDownloadsExtractsAndRegisters) {
     for (size_t i = 0; i < calls.size(); ++i) {
         if (calls[i].ends_with("|1)")) {
             const int percent = std::stoi(calls[i].substr(16));
-            EXPECT_EQ(calls[i], RecordingView::Progress("", std::to_string(percent) + "%",
-                                                        percent, true));
+            EXPECT_EQ(calls[i],
+                      RecordingView::Progress("", std::to_string(percent) + "%", percent, true));
             EXPECT_GE(percent, last);
             last = percent;
             EXPECT_EQ(calls.at(i + 1), "ShowProgressView");
@@ -211,25 +211,21 @@ TEST_F(Driver, AFirstInstallationDownloadsExtractsAndRegisters) {
     EXPECT_EQ(last, 100);
     EXPECT_EQ(view.CallsWithoutDownloadProgress(),
               (std::vector<std::string>{
-                  "InitWebBrower",
-                  RecordingView::Progress("", "1/5", 20, false), "ShowProgressView",
-                  RecordingView::Progress("", "2/5", 40, false), "ShowProgressView",
-                  RecordingView::Progress("", "3/5", 60, false), "ShowProgressView",
-                  RecordingView::Progress("", "4/5", 80, false), "ShowProgressView",
-                  RecordingView::Progress("", "5/5", 100, false), "ShowProgressView",
-                  kReady, "ShowStatusView", "SetReady"}));
+                  "InitWebBrower", RecordingView::Progress("", "1/5", 20, false),
+                  "ShowProgressView", RecordingView::Progress("", "2/5", 40, false),
+                  "ShowProgressView", RecordingView::Progress("", "3/5", 60, false),
+                  "ShowProgressView", RecordingView::Progress("", "4/5", 80, false),
+                  "ShowProgressView", RecordingView::Progress("", "5/5", 100, false),
+                  "ShowProgressView", kReady, "ShowStatusView", "SetReady"}));
 
-    const std::string address =
-        nginx.Url("/pkg/lunet/1.0.0.3/vorn-1.0.0.3-lunet.zip");
-    EXPECT_EQ(reporter.Calls(),
-              (std::vector<std::string>{"event:2", "log:game download start, download url:" +
-                                                       address,
-                                        "event:3", "log:game download success",
-                                        "log:game unzip start", "event:6",
-                                        "log:game unzip success"}));
-    EXPECT_EQ(nginx.AccessLog().back().rfind("GET /pkg/lunet/1.0.0.3/vorn-1.0.0.3-lunet.zip 200 ",
-                                             0),
-              0u);
+    const std::string address = nginx.Url("/pkg/lunet/1.0.0.3/vorn-1.0.0.3-lunet.zip");
+    EXPECT_EQ(reporter.Calls(), (std::vector<std::string>{
+                                    "event:2", "log:game download start, download url:" + address,
+                                    "event:3", "log:game download success", "log:game unzip start",
+                                    "event:6", "log:game unzip success"}));
+    EXPECT_EQ(
+        nginx.AccessLog().back().rfind("GET /pkg/lunet/1.0.0.3/vorn-1.0.0.3-lunet.zip 200 ", 0),
+        0u);
     // The client, and nothing of the download left over.
     fs::remove(clientDir / "game_client_version.txt");
     EXPECT_EQ(testsupport::DescribeTree(clientDir), tree);
@@ -263,12 +259,11 @@ TEST_F(Driver, AThirtyTwoBitSystemFetchesItsOwnPackage) {
 }
 
 TEST_F(Driver, AFailedDownloadShows104Then103AndKeepsTheErrorPageOut) {
-    ServeConfig("ClientVersion=1.0.0.3\nClientDownloadUrl=" + nginx.Url("/pkg/missing.zip") +
-                "\n");
+    ServeConfig("ClientVersion=1.0.0.3\nClientDownloadUrl=" + nginx.Url("/pkg/missing.zip") + "\n");
     Run();
     EXPECT_EQ(view.CallsWithoutDownloadProgress(),
-              (std::vector<std::string>{"InitWebBrower", Failed(104), "ShowStatusView",
-                                        Failed(103), "ShowStatusView"}));
+              (std::vector<std::string>{"InitWebBrower", Failed(104), "ShowStatusView", Failed(103),
+                                        "ShowStatusView"}));
     EXPECT_EQ(ReadFile(Package()), "");
     EXPECT_EQ(reporter.Calls().back(), "log:game download failed");
     const std::string log = testsupport::LogText();

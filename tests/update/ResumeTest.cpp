@@ -71,8 +71,8 @@ TEST_F(Resume, InterruptedTransfersResumeToTheServersBytes) {
         EXPECT_EQ(view.CallsWithoutDownloadProgress(), Complete());
         EXPECT_TRUE(ReadFile(Package()) == server.Package()) << "not byte-identical";
     }
-    EXPECT_NE(testsupport::LogText().find(
-                  "] 断点续传开始: " + std::to_string(kSize - 1) + "/" + std::to_string(kSize)),
+    EXPECT_NE(testsupport::LogText().find("] 断点续传开始: " + std::to_string(kSize - 1) + "/" +
+                                          std::to_string(kSize)),
               std::string::npos);
 }
 
@@ -153,7 +153,8 @@ TEST_F(Resume, ProgressCountsTheBytesHeldBeforeThisRun) {
     auto config = std::make_shared<CGameRemoteConfig>(Context(server.ConfigUrl()));
     UpdateDriverThread thread(config, view);
     thread.Start();
-    EXPECT_TRUE(view.WaitFor(RecordingView::Progress("", "70%", 70, true), std::chrono::seconds(20)));
+    EXPECT_TRUE(
+        view.WaitFor(RecordingView::Progress("", "70%", 70, true), std::chrono::seconds(20)));
     server.Release();
     ASSERT_TRUE(thread.WaitFinished(std::chrono::seconds(20)));
     std::vector<int> percents;
@@ -194,14 +195,14 @@ TEST_F(Resume, StoppingEndsATransferAndSilencesTheDriver) {
     const auto calls = view.Calls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), Failed(104)), 0);
     EXPECT_EQ(std::count(calls.begin(), calls.end(), Failed(103)), 0);
-    EXPECT_EQ(reporter.Calls().back(), "log:game download start, download url:" +
-                                           server.PackageUrl());
+    EXPECT_EQ(reporter.Calls().back(),
+              "log:game download start, download url:" + server.PackageUrl());
     // The window saves the record as it closes: at most the bytes held, for this package.
     config->SaveResumeRecord();
     const ResumeState saved = config->GetResumeState();
     EXPECT_LE(saved.currentOffset, 100);
-    EXPECT_EQ(ReadFile(Record()), FormatResumeRecord(saved.currentOffset, saved.totalSize,
-                                                     Source()));
+    EXPECT_EQ(ReadFile(Record()),
+              FormatResumeRecord(saved.currentOffset, saved.totalSize, Source()));
     server.Server().Stop();
 }
 
@@ -221,7 +222,9 @@ class ClosingView : public RecordingView {
 TEST_F(Resume, StoppingEndsTheExtractionBetweenEntries) {
     std::string code =
         "import zipfile\n"
-        "with zipfile.ZipFile('" + (Root() / "p.zip").string() + "', 'w') as z:\n"
+        "with zipfile.ZipFile('" +
+        (Root() / "p.zip").string() +
+        "', 'w') as z:\n"
         "    for i in range(50): z.writestr('f%02d.txt' % i, 'x')\n";
     ASSERT_TRUE(testsupport::RunPython(code, Root()));
     const std::string zip = ReadFile(Root() / "p.zip");
@@ -231,10 +234,9 @@ TEST_F(Resume, StoppingEndsTheExtractionBetweenEntries) {
     CGameRemoteConfig config(Context(server.ConfigUrl()));
     closing.config = &config;
     config.InitRemoteConfig(&closing);
-    EXPECT_EQ(closing.Calls(),
-              (std::vector<std::string>{"InitWebBrower",
-                                        RecordingView::Progress("", "1/50", 2, false),
-                                        "ShowProgressView"}));
+    EXPECT_EQ(closing.Calls(), (std::vector<std::string>{
+                                   "InitWebBrower", RecordingView::Progress("", "1/50", 2, false),
+                                   "ShowProgressView"}));
     EXPECT_TRUE(fs::exists(clientDir / "f00.txt"));
     EXPECT_FALSE(fs::exists(clientDir / "f02.txt"));
     EXPECT_TRUE(fs::exists(Package())) << "an unfinished extraction keeps its package";
