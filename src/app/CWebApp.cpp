@@ -88,9 +88,8 @@ bool CWebApp::InitApplication() {
     while (installPath.size() > 1 && installPath.back() == '/') {
         installPath.pop_back();
     }
-    m_strInstallDir = installPath.empty()
-                          ? launcherFolder / ("vorn-" + std::string(g_strDitchName))
-                          : fs::path(installPath);
+    m_strInstallDir = installPath.empty() ? launcherFolder / ("vorn-" + std::string(g_strDitchName))
+                                          : fs::path(installPath);
     m_strClientDir = m_strInstallDir / "client";
 
     std::error_code error;

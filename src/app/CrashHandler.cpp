@@ -99,10 +99,12 @@ void ReportName(char* out, size_t size) {
     int month = 0;
     int day = 0;
     CivilFromDays(days, year, month, day);
-    const unsigned long long fields[] = {
-        static_cast<unsigned long long>(year),         static_cast<unsigned long long>(month),
-        static_cast<unsigned long long>(day),          static_cast<unsigned long long>(seconds / 3600),
-        static_cast<unsigned long long>(seconds / 60 % 60), static_cast<unsigned long long>(seconds % 60)};
+    const unsigned long long fields[] = {static_cast<unsigned long long>(year),
+                                         static_cast<unsigned long long>(month),
+                                         static_cast<unsigned long long>(day),
+                                         static_cast<unsigned long long>(seconds / 3600),
+                                         static_cast<unsigned long long>(seconds / 60 % 60),
+                                         static_cast<unsigned long long>(seconds % 60)};
     size_t at = std::strlen(g_prefix);
     if (at + 32 >= size) {
         out[0] = '\0';
@@ -124,7 +126,8 @@ bool TracerAttached() {
     char buffer[4096];
     size_t used = 0;
     ssize_t n = 0;
-    while (used < sizeof buffer - 1 && (n = read(fd, buffer + used, sizeof buffer - 1 - used)) > 0) {
+    while (used < sizeof buffer - 1 &&
+           (n = read(fd, buffer + used, sizeof buffer - 1 - used)) > 0) {
         used += static_cast<size_t>(n);
     }
     close(fd);
@@ -188,9 +191,8 @@ void OnFatalSignal(int signal, siginfo_t* info, void* /*context*/) {
     if (!TracerAttached()) {
         char name[sizeof g_prefix + 64];
         ReportName(name, sizeof name);
-        const int fd = name[0] != '\0'
-                           ? open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)
-                           : -1;
+        const int fd =
+            name[0] != '\0' ? open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600) : -1;
         if (fd >= 0) {
             WriteReport(fd, signal, info);
             close(fd);

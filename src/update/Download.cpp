@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <type_traits>
+#include <vector>
 
 #include "app/BuildConstants.h"
 #include "app/CLocalLog.h"
@@ -155,6 +156,8 @@ int CGameRemoteConfig::OnDownLoad(IUpdateView* view) {
     }
     const std::filesystem::path package = PackagePath();
     LOG_INFO(kDownload, package.string());
+    // Declared first so that it outlives the stream; the transfer hands over 16 KiB at a time.
+    std::vector<char> buffer(128 * 1024);
     UniqueFile file(std::fopen(package.c_str(), "abe"));
     if (!file) {
         file.reset(std::fopen(package.c_str(), "wbe"));
@@ -163,6 +166,7 @@ int CGameRemoteConfig::OnDownLoad(IUpdateView* view) {
         LOG_ERROR(kDownload, "install_dir is NULL!");
         return 0;
     }
+    std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
     CurlHandle curl = NewCurlHandle();
     if (!curl) {
         LOG_ERROR(kDownload, "curl is NULL!");

@@ -19,6 +19,7 @@ constexpr const char* kOnUnzip = "CGameRemoteConfig::OnUnzipFile";
 constexpr const char* kUnzip = "CGameRemoteConfig::UnzipFile";
 constexpr size_t kNameBuffer = 512;
 constexpr size_t kBlock = 8192;
+constexpr size_t kWriteBuffer = 128 * 1024;
 
 struct ZipCloser {
     void operator()(void* zip) const { unzClose(static_cast<unzFile>(zip)); }
@@ -36,29 +37,46 @@ bool IsInside(const fs::path& root, const fs::path& path) {
     return true;
 }
 
-// The target of an entry, or false when the entry would land outside `root` (the client
+// Decides where entries land, refusing any that would land outside `root` (the client
 // directory, resolved): an absolute name, a ".." piece, a NUL byte, or a folder on the way that
 // is a link leading out.
-bool EntryTarget(const fs::path& root, const std::string& name, fs::path& target) {
-    if (name.empty() || name.front() == '/' || name.find('\0') != std::string::npos) {
-        return false;
-    }
-    size_t start = 0;
-    while (start <= name.size()) {
-        size_t slash = name.find('/', start);
-        if (slash == std::string::npos) {
-            slash = name.size();
-        }
-        if (name.compare(start, slash - start, "..") == 0) {
+class EntryPlacer {
+  public:
+    explicit EntryPlacer(fs::path root) : m_root(std::move(root)) {}
+
+    bool Place(const std::string& name, fs::path& target) {
+        if (name.empty() || name.front() == '/' || name.find('\0') != std::string::npos) {
             return false;
         }
-        start = slash + 1;
+        size_t start = 0;
+        while (start <= name.size()) {
+            size_t slash = name.find('/', start);
+            if (slash == std::string::npos) {
+                slash = name.size();
+            }
+            if (name.compare(start, slash - start, "..") == 0) {
+                return false;
+            }
+            start = slash + 1;
+        }
+        target = m_root / name;
+        // Entries come folder by folder, and the extraction makes only real folders, so the
+        // answer for the previous entry's folder still holds.
+        const fs::path parent = target.parent_path();
+        if (parent != m_lastParent || m_lastParent.empty()) {
+            std::error_code error;
+            const fs::path resolved = fs::weakly_canonical(parent, error);
+            m_lastParent = parent;
+            m_lastInside = !error && IsInside(m_root, resolved);
+        }
+        return m_lastInside;
     }
-    target = root / name;
-    std::error_code error;
-    const fs::path resolved = fs::weakly_canonical(target.parent_path(), error);
-    return !error && IsInside(root, resolved);
-}
+
+  private:
+    fs::path m_root;
+    fs::path m_lastParent;
+    bool m_lastInside = false;
+};
 
 // Executable bits of an entry made on a Unix system, so that the game's programs can run; other
 // entries get ordinary file permissions.
@@ -104,6 +122,9 @@ bool CGameRemoteConfig::ExtractEntry(void* zipHandle, const std::string& name,
         unzCloseCurrentFile(zip);
         return false;
     }
+    // The blocks are small; larger writes save most of the system calls of a big file.
+    char buffer[kWriteBuffer];
+    std::setvbuf(out, buffer, _IOFBF, sizeof buffer);
     char block[kBlock];
     bool ok = true;
     while (true) {
@@ -157,6 +178,7 @@ int CGameRemoteConfig::OnUnzipFile(const fs::path& package, IUpdateView* view) {
         LOG_ERROR(kOnUnzip, "client directory unusable: " + m_context.clientDir.string());
         return 0;
     }
+    EntryPlacer placer(root);
     const auto count = static_cast<long long>(global.number_entry);
     for (long long index = 1; index <= count; ++index) {
         if (StopRequested()) {
@@ -177,7 +199,7 @@ int CGameRemoteConfig::OnUnzipFile(const fs::path& package, IUpdateView* view) {
         const std::string name(nameBuffer, info.size_filename);
         LOG_INFO(kOnUnzip, name);
         fs::path target;
-        if (!EntryTarget(root, name, target)) {
+        if (!placer.Place(name, target)) {
             LOG_ERROR(kOnUnzip, "entry outside the client directory: " + name);
             return 0;
         }

@@ -7,7 +7,22 @@ bool UpdateViewQueue::Push(Call call) {
     if (m_detached) {
         return false;
     }
+    if (call.kind == Kind::ShowProgressView && m_dropNextProgressView) {
+        m_dropNextProgressView = false;
+        return false;
+    }
+    m_dropNextProgressView = false;
+    if (IsProgressReport(call) && m_progressIsLast &&
+        call.percentText == m_lastProgress.percentText &&
+        call.position == m_lastProgress.position &&
+        call.downloading == m_lastProgress.downloading) {
+        // Shows nothing new; its view switch goes with it.
+        m_dropNextProgressView = true;
+        return false;
+    }
     if (IsProgressReport(call)) {
+        m_progressIsLast = true;
+        m_lastProgress = call;
         // Replace the previous progress report (and the view switch after it) unless something
         // else came in between, or the stage changed from download to extraction: the window
         // labels the stage by the first report of each kind.
@@ -19,6 +34,8 @@ bool UpdateViewQueue::Push(Call call) {
             m_calls[tail - 1].downloading == call.downloading) {
             m_calls.resize(tail - 1);
         }
+    } else if (call.kind != Kind::ShowProgressView) {
+        m_progressIsLast = false;
     }
     m_calls.push_back(std::move(call));
     const bool first = !m_wakePending;

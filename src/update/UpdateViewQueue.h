@@ -4,8 +4,10 @@
 // The driver never waits for drawing: its calls are queued, and the UI thread replays them in
 // order with Drain(). Consecutive progress reports (an UpdateProgress without status text and
 // the progress view that follows it) collapse into the latest one, so a fast transfer queues at
-// most one of them between two drains; every other call is kept. Once the window is gone,
-// Detach() makes later calls disappear.
+// most one of them between two drains, and a report equal to the one before it (the transfer
+// reports far more often than its percentage changes) is dropped, even when that one has been
+// replayed already. Every other call is kept. Once the window is gone, Detach() makes later
+// calls disappear.
 
 #include <functional>
 #include <mutex>
@@ -50,6 +52,10 @@ class UpdateViewQueue {
 
     mutable std::mutex m_mutex;
     std::vector<Call> m_calls;
+    // The last progress report pushed, while nothing but its progress view has followed it.
+    bool m_progressIsLast = false;
+    Call m_lastProgress{};
+    bool m_dropNextProgressView = false;
     bool m_wakePending = false;
     bool m_detached = false;
 };

@@ -70,15 +70,11 @@ TEST(CommandLine, OnlyTheWholeTailInAnyCaseIsTheUninstallSwitch) {
         std::vector<std::string> argv;
         bool uninstall;
     } cases[] = {
-        {{"Brannoc", "/uninstall"}, true},
-        {{"Brannoc", "/UnInstall"}, true},
-        {{"setup", "/UNINSTALL"}, true},
-        {{"Brannoc"}, false},
+        {{"Brannoc", "/uninstall"}, true},         {{"Brannoc", "/UnInstall"}, true},
+        {{"setup", "/UNINSTALL"}, true},           {{"Brannoc"}, false},
         {{"Brannoc", "/uninstall", ""}, false},  // "/uninstall " with its blank
-        {{"Brannoc", "/uninstall", "now"}, false},
-        {{"Brannoc", "/uninstall now"}, false},
-        {{"Brannoc", "-uninstall"}, false},
-        {{"Brannoc", "/uninstal"}, false},
+        {{"Brannoc", "/uninstall", "now"}, false}, {{"Brannoc", "/uninstall now"}, false},
+        {{"Brannoc", "-uninstall"}, false},        {{"Brannoc", "/uninstal"}, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsUninstallCommand(CommandLineTail(c.argv)), c.uninstall)

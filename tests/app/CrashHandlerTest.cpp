@@ -128,9 +128,8 @@ TEST(CrashHandler, OtherSignalsAndAStackOverflowAreReportedToo) {
         ASSERT_TRUE(WIFSIGNALED(status)) << status;
         EXPECT_EQ(WTERMSIG(status), c.signal);
         const auto reports = Reports(home.Root());
-        const auto report = std::find_if(reports.begin(), reports.end(), [](const fs::path& p) {
-            return p.extension() == ".dmp";
-        });
+        const auto report = std::find_if(reports.begin(), reports.end(),
+                                         [](const fs::path& p) { return p.extension() == ".dmp"; });
         ASSERT_NE(report, reports.end());
         EXPECT_EQ(testsupport::ReadFile(*report).rfind(c.first, 0), 0u);
     }

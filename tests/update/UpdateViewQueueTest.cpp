@@ -69,6 +69,34 @@ TEST(UpdateViewQueue, StagesAreNotMergedAndANewBatchWakesAgain) {
     EXPECT_EQ(wakes, 2);
 }
 
+TEST(UpdateViewQueue, AReportThatShowsNothingNewIsDroppedEvenAfterADrain) {
+    UpdateViewQueue queue;
+    int wakes = 0;
+    QueuedUpdateView view(queue, [&] { ++wakes; });
+    RecordingView ui;
+    view.UpdateProgress("", "5%", 5, true);
+    view.ShowProgressView();
+    queue.Drain(ui);
+    view.UpdateProgress("", "5%", 5, true);
+    view.ShowProgressView();
+    EXPECT_EQ(queue.Pending(), 0u);
+    EXPECT_EQ(wakes, 1);
+    view.UpdateProgress("", "6%", 6, true);
+    view.ShowProgressView();
+    // After another call the same report is news again.
+    view.UpdateProgress("更新失败,请检查网络,ErrorCode:104", "", 0, false);
+    view.ShowStatusView();
+    view.UpdateProgress("", "6%", 6, true);
+    view.ShowProgressView();
+    queue.Drain(ui);
+    EXPECT_EQ(ui.Calls(),
+              (std::vector<std::string>{
+                  P("5%", 5), "ShowProgressView", P("6%", 6), "ShowProgressView",
+                  RecordingView::Progress("更新失败,请检查网络,ErrorCode:104", "", 0, false),
+                  "ShowStatusView", P("6%", 6), "ShowProgressView"}));
+    EXPECT_EQ(wakes, 2);
+}
+
 TEST(UpdateViewQueue, DetachDropsQueuedAndLaterCalls) {
     UpdateViewQueue queue;
     int wakes = 0;
