@@ -149,11 +149,11 @@ long PeakResidentKiB() {
 // The child's own figures for the parent: download and extraction seconds, peak memory.
 int Report(const NullView& ui, NullView::Clock::time_point start, const fs::path& work) {
     const auto end = NullView::Clock::now();
-    const auto split = ui.extractionBegan == NullView::Clock::time_point{} ? end
-                                                                           : ui.extractionBegan;
-    std::ofstream(work / "result.txt") << std::chrono::duration<double>(split - start).count()
-                                       << " " << std::chrono::duration<double>(end - split).count()
-                                       << " " << PeakResidentKiB() << "\n";
+    const auto split =
+        ui.extractionBegan == NullView::Clock::time_point{} ? end : ui.extractionBegan;
+    std::ofstream(work / "result.txt")
+        << std::chrono::duration<double>(split - start).count() << " "
+        << std::chrono::duration<double>(end - split).count() << " " << PeakResidentKiB() << "\n";
     return ui.ready ? 0 : 1;
 }
 
@@ -222,7 +222,7 @@ int RunLauncherPath(bool queued, const std::string& configUrl, const fs::path& w
 struct Sample {
     double seconds = 0;
     double cpuSeconds = 0;  // user + system
-    long peakKiB = 0;  // of the spawned program (wait4), which counts the spawning process too
+    long peakKiB = 0;       // of the spawned program (wait4), which counts the spawning process too
     bool ok = false;
 };
 
@@ -244,9 +244,9 @@ Sample Spawn(const std::vector<std::string>& argv) {
         wait4(pid, &status, 0, &usage);
         sample.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
         sample.peakKiB = usage.ru_maxrss;
-        sample.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) /
-                                1e6;
+        sample.cpuSeconds =
+            static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     }
     sample.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -342,8 +342,8 @@ int main(int argc, char** argv) {
         fs::create_directories(work / "client");
         const Sample download =
             Spawn({"curl", "-s", "-o", (work / "vorn.zip").string(), nginx.Url("/vorn.zip")});
-        const Sample extract = Spawn({"unzip", "-q", "-o", (work / "vorn.zip").string(), "-d",
-                                      (work / "client").string()});
+        const Sample extract = Spawn(
+            {"unzip", "-q", "-o", (work / "vorn.zip").string(), "-d", (work / "client").string()});
         if (!download.ok || !extract.ok) {
             std::fprintf(stderr, "curl or unzip failed\n");
             return 1;
@@ -359,8 +359,9 @@ int main(int argc, char** argv) {
     const double ours = Median(queueTimes);
     const double bare = Median(nullTimes);
     const double tools = Median(toolTimes);
-    std::printf("  launcher path, coalescing view   %7.3f s   (download %.3f s, extraction %.3f s)\n",
-                ours, Median(oursDownload), Median(oursExtract));
+    std::printf(
+        "  launcher path, coalescing view   %7.3f s   (download %.3f s, extraction %.3f s)\n", ours,
+        Median(oursDownload), Median(oursExtract));
     std::printf("  launcher path, no view           %7.3f s\n", bare);
     std::printf("  curl -o + unzip -q               %7.3f s   (curl %.3f s, unzip %.3f s)\n", tools,
                 Median(curlTimes), Median(unzipTimes));
@@ -372,8 +373,9 @@ int main(int argc, char** argv) {
     std::printf("processor time ratio               %7.3f\n", Median(queueCpu) / Median(toolCpu));
     std::printf("peak memory of the launcher path   %7.1f MiB (target < 64)\n",
                 static_cast<double>(oursPeak) / 1024);
-    std::printf("progress path cost                 %+6.1f %%  (target < 3; processor time %+.1f %%)\n",
-                100.0 * (ours - bare) / bare,
-                100.0 * (Median(queueCpu) - Median(nullCpu)) / Median(nullCpu));
+    std::printf(
+        "progress path cost                 %+6.1f %%  (target < 3; processor time %+.1f %%)\n",
+        100.0 * (ours - bare) / bare,
+        100.0 * (Median(queueCpu) - Median(nullCpu)) / Median(nullCpu));
     return 0;
 }

@@ -58,8 +58,9 @@ class Driver : public ::testing::Test, protected testsupport::UpdateWorld {
 class DriverWithRedirect : public Driver {
   protected:
     DriverWithRedirect()
-        : Driver("location = /old.php { return 302 " + kConfigPath +
+        : Driver("location = /found.php { return 302 " + kConfigPath +
                  "; }\n"
+                 "location = /moved.php { return 301 /found.php; }\n"
                  "location = /broken.php { return 500; }") {}
 };
 
@@ -100,11 +101,31 @@ TEST_F(DriverWithRedirect, A500IsAFailedFetchAndARedirectIsFollowed) {
     view.Clear();
     ServeConfig("ClientMiniUpdateVersion=1.0.0.3\nEntryUrl=http://login.example/\n");
     WriteFile(clientDir / "game_client_version.txt", "1.0.0.3");
-    CGameRemoteConfig config(Context(nginx.Url("/old.php")));
+    // 301 to a 302 to the configuration.
+    CGameRemoteConfig config(Context(nginx.Url("/moved.php")));
     config.InitRemoteConfig(&view);
     EXPECT_EQ(view.Calls(),
               (std::vector<std::string>{"InitWebBrower", kReady, "ShowStatusView", "SetReady"}));
     EXPECT_EQ(config.Config().GetEntryUrl(), "http://login.example/");
+    const auto log = nginx.AccessLog();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[log.size() - 3].rfind("GET /moved.php 301 ", 0), 0u);
+    EXPECT_EQ(log[log.size() - 2].rfind("GET /found.php 302 ", 0), 0u);
+}
+
+TEST_F(Driver, WithoutAViewNothingHappens) {
+    ServeConfig("ClientVersion=1\n");
+    CGameRemoteConfig config(Context(ConfigUrl()));
+    config.InitRemoteConfig(nullptr);
+    EXPECT_EQ(config.OnDownLoad(nullptr), 0);
+    EXPECT_EQ(nginx.AccessLog().size(), 0u);
+    EXPECT_TRUE(reporter.Calls().empty());
+    const std::string log = testsupport::LogText();
+    EXPECT_NE(log.find("[ERROR][CGameRemoteConfig::InitRemoteConfig::"), std::string::npos);
+    EXPECT_NE(log.find("[ERROR][CGameRemoteConfig::OnDownLoad::"), std::string::npos);
+    const size_t first = log.find("][lpParameter is NULL!]");
+    ASSERT_NE(first, std::string::npos) << log;
+    EXPECT_NE(log.find("][lpParameter is NULL!]", first + 1), std::string::npos) << log;
 }
 
 TEST_F(Driver, AnEmptyConfigurationStillLoadsTheLoginPageAndEndsIn103) {

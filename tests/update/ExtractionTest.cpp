@@ -120,6 +120,22 @@ TEST_F(Extraction, AnEmptyArchiveInstallsWithoutProgress) {
     EXPECT_FALSE(fs::exists(Package()));
 }
 
+TEST_F(Extraction, AnInstallationRunFromTheCopyItselfLogsTheFailedCopy) {
+    ASSERT_TRUE(RunPython(
+        "import zipfile\nzipfile.ZipFile('" + Package().string() + "', 'w').close()\n", Root()));
+    launcher = installDir / "Brannoc";
+    WriteFile(launcher, "the installed launcher");
+    auto config = NewConfig();
+    EXPECT_EQ(config->UnzipFile(Package(), &view), 1) << "still a complete installation";
+    EXPECT_EQ(view.Calls().back(), "SetReady");
+    EXPECT_EQ(ReadFile(launcher), "the installed launcher");
+    EXPECT_FALSE(fs::exists(installDir / "Brannoc-卸载.desktop")) << "no shortcuts";
+    const std::string log = testsupport::LogText();
+    EXPECT_NE(log.find("[ERROR][CGameRemoteConfig::UnzipFile::"), std::string::npos);
+    EXPECT_NE(log.find("][CopyFile ret:32]\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("] " + launcher.string() + "\r\n"), std::string::npos);
+}
+
 TEST_F(Extraction, FailuresShowTheFailureTextAndKeepThePackage) {
     const fs::path src = MakeSourceTree();
     ASSERT_EQ(RunProgram({"zip", "-r", "-q", Package().string(), "."}, src), 0);
