@@ -15,7 +15,9 @@
 
 class UpdateDriverThread {
   public:
-    // `view` must stay valid until Stop() has returned or the thread has finished.
+    // `view` must stay valid until Stop() has returned or the thread has finished, and its calls
+    // must not wait for the thread that stops the driver (QueuedUpdateView never waits): a stop
+    // request waits for a view call in progress.
     UpdateDriverThread(std::shared_ptr<CGameRemoteConfig> config, IUpdateView& view);
     ~UpdateDriverThread();  // stops with the default bound
     UpdateDriverThread(const UpdateDriverThread&) = delete;
