@@ -11,6 +11,8 @@ inline constexpr long kErrorFileNotFound = 2;
 inline constexpr long kErrorPathNotFound = 3;
 inline constexpr long kErrorAccessDenied = 5;
 inline constexpr long kErrorInvalidData = 13;
+// A file in use by a running process, e.g. a program copied onto itself.
+inline constexpr long kErrorSharingViolation = 32;
 inline constexpr long kErrorInvalidParameter = 87;
 inline constexpr long kErrorDiskFull = 112;
 inline constexpr long kErrorGeneric = 1;

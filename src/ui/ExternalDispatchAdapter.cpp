@@ -1,6 +1,8 @@
 #include "ui/ExternalDispatchAdapter.h"
 
-long ExternalDispatchAdapter::AddRef() { return static_cast<std::int32_t>(m_dispatch.AddRef()); }
+long ExternalDispatchAdapter::AddRef() {
+    return static_cast<std::int32_t>(m_dispatch.AddRef());
+}
 
 long ExternalDispatchAdapter::Release() {
     return static_cast<std::int32_t>(m_dispatch.Release());

@@ -6,7 +6,7 @@
 #include "ui/IExternalDispatch.h"
 
 class ExternalDispatchAdapter : public IExternalDispatch {
-public:
+  public:
     explicit ExternalDispatchAdapter(IDispatch& dispatch) : m_dispatch(dispatch) {}
 
     long AddRef() override;
@@ -14,6 +14,6 @@ public:
     long GetIDOfName(std::string_view name) override;
     std::optional<std::string> Invoke(long dispId, const std::vector<std::string>& args) override;
 
-private:
+  private:
     IDispatch& m_dispatch;
 };

@@ -14,7 +14,7 @@
 #include <memory>
 #include <thread>
 
-#include "support/RunProgram.h"
+#include "support/Programs.h"
 #include "support/TempHome.h"
 #include "support/XvfbDisplay.h"
 
@@ -144,7 +144,7 @@ bool GuiTest::WaitFor(const std::function<bool()>& condition, std::chrono::milli
 bool GuiTest::Xdotool(const std::vector<std::string>& args, std::string* output) {
     std::vector<std::string> argv{"xdotool"};
     argv.insert(argv.end(), args.begin(), args.end());
-    const ProgramResult result = RunProgram(argv);
+    const ProgramResult result = RunProgram(argv, {}, std::chrono::seconds(10), false);
     if (output != nullptr)
         *output = result.output;
     return result.finished && result.exitCode == 0;

@@ -16,6 +16,9 @@ long ToSystemCode(int errnoValue) {
         case EPERM:
         case EROFS:
             return kErrorAccessDenied;
+        case ETXTBSY:
+        case EBUSY:
+            return kErrorSharingViolation;
         case ENOSPC:
         case EDQUOT:
             return kErrorDiskFull;
