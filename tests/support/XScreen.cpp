@@ -68,4 +68,19 @@ Screenshot GrabScreen(const std::string& displayName, int left, int top, int wid
     return Screenshot(left, top, width, height, std::move(pixels));
 }
 
+bool PaintRootWindow(const std::string& displayName, Rgb8 colour) {
+    Display* display = XOpenDisplay(displayName.c_str());
+    if (display == nullptr) {
+        return false;
+    }
+    const Window root = DefaultRootWindow(display);
+    XSetWindowBackground(display, root,
+                         (static_cast<unsigned long>(colour.r) << 16) |
+                             (static_cast<unsigned long>(colour.g) << 8) | colour.b);
+    XClearWindow(display, root);
+    XSync(display, False);
+    XCloseDisplay(display);
+    return true;
+}
+
 }  // namespace testsupport

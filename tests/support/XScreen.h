@@ -41,4 +41,8 @@ class Screenshot {
 // The rectangle (screen coordinates) of display `displayName` (":<n>"); !Ok() on failure.
 Screenshot GrabScreen(const std::string& displayName, int left, int top, int width, int height);
 
+// Paints the root window of `displayName` in one colour, so that whatever is not part of any
+// window shows in that colour. False when the display cannot be opened.
+bool PaintRootWindow(const std::string& displayName, Rgb8 colour);
+
 }  // namespace testsupport
