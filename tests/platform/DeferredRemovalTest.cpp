@@ -110,8 +110,8 @@ TEST_F(DeferredRemoval, WaitsForTheProcessThenRemovesExactlyTheNamedFolder) {
     // file of the process it watches).
     EXPECT_EQ(getsid(removal.pid), removal.pid);
     std::error_code error;
-    for (const auto& fd : fs::directory_iterator(fs::path("/proc") / std::to_string(removal.pid) /
-                                                 "fd", error)) {
+    for (const auto& fd :
+         fs::directory_iterator(fs::path("/proc") / std::to_string(removal.pid) / "fd", error)) {
         const std::string target = fs::read_symlink(fd.path(), error).string();
         EXPECT_TRUE(error || target == "/dev/null" || target.starts_with("/proc/"))
             << fd.path().filename() << " -> " << target;
