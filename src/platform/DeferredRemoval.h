@@ -42,7 +42,7 @@ struct DeferredRemoval {
     std::string requiredEntry;   // must lie in `directory`, e.g. the launcher's copy
     pid_t waitFor = -1;          // the process whose end the removal waits for
     // Past this the removal goes ahead even though the process still runs.
-    std::chrono::milliseconds longestWait{10000};
+    std::chrono::milliseconds longestWait{5000};
 };
 
 struct DeferredRemovalResult {
