@@ -77,12 +77,12 @@ class Uninstall : public ::testing::Test, protected testsupport::UpdateWorld {
         WriteFile(src / "vorn" / "data" / "big.bin", std::string(100000, 'b'));
         WriteFile(src / "readme.txt", "read me");
         fs::create_directories(www / "pkg");
-        ASSERT_EQ(testsupport::RunProgram({"zip", "-r", "-q", (www / "pkg/vorn.zip").string(), "."},
-                                          src)
-                      .exitCode,
-                  0);
-        WriteFile(www / "config.txt", "ClientVersion=1.0.0.3\nClientDownloadUrl=" +
-                                          nginx.Url("/pkg/vorn.zip") + "\n");
+        ASSERT_EQ(
+            testsupport::RunProgram({"zip", "-r", "-q", (www / "pkg/vorn.zip").string(), "."}, src)
+                .exitCode,
+            0);
+        WriteFile(www / "config.txt",
+                  "ClientVersion=1.0.0.3\nClientDownloadUrl=" + nginx.Url("/pkg/vorn.zip") + "\n");
         fs::create_directories(clientDir);
         CGameRemoteConfig config(Context(nginx.Url("/config.txt")));
         config.InitRemoteConfig(&view);
@@ -96,8 +96,12 @@ class Uninstall : public ::testing::Test, protected testsupport::UpdateWorld {
     fs::path KeyFile() const { return home.DataHome() / "vorn_lunet" / "uninstall.ini"; }
     // What the installation made that the uninstall removes at once.
     std::vector<fs::path> Installed() const {
-        return {clientDir / "vorn" / "vorn", StartMenu() / "Brannoc.desktop",
-                StartMenu() / "Brannoc-卸载.desktop", Desktop(), KeyFile(), installDir / "Brannoc"};
+        return {clientDir / "vorn" / "vorn",
+                StartMenu() / "Brannoc.desktop",
+                StartMenu() / "Brannoc-卸载.desktop",
+                Desktop(),
+                KeyFile(),
+                installDir / "Brannoc"};
     }
     // The paths and sizes of what lies in the games folder and the home, the logs aside.
     std::string World() const {
@@ -157,13 +161,13 @@ TEST_F(Uninstall, RemovesTheInstallationAndTheInstallDirectoryOnceTheProcessHasE
     EXPECT_TRUE(fs::exists(installDir / "Brannoc")) << "the install directory waits";
 
     const std::string output = child.Output();
-    EXPECT_EQ(Lines(output, "decision:"),
-              std::vector<std::string>{std::to_string(static_cast<int>(StartupDecision::Uninstall))});
-    EXPECT_EQ(Lines(output, "box:"),
-              std::vector<std::string>{Box(kConfirmText, "uninstall_child",
-                                           platform::MessageIcon::Question,
-                                           platform::MessageButtons::YesNo)
-                                           .substr(4)});
+    EXPECT_EQ(
+        Lines(output, "decision:"),
+        std::vector<std::string>{std::to_string(static_cast<int>(StartupDecision::Uninstall))});
+    EXPECT_EQ(Lines(output, "box:"), std::vector<std::string>{Box(kConfirmText, "uninstall_child",
+                                                                  platform::MessageIcon::Question,
+                                                                  platform::MessageButtons::YesNo)
+                                                                  .substr(4)});
     EXPECT_EQ(Lines(output, "report:"),
               (std::vector<std::string>{"event:1", "log:launcher start", "log:game uninstall start",
                                         "log:game unintall success"}));
@@ -286,8 +290,8 @@ TEST_F(Uninstall, AFileThatCannotBeDeletedStopsItAndASecondRunFinishesTheRest) {
         EXPECT_TRUE(Lines(child.Output(), "started:").empty()) << child.Output();
         EXPECT_TRUE(fs::exists(clientDir / "vorn" / "data" / "big.bin"));
         EXPECT_FALSE(fs::exists(clientDir / "readme.txt")) << "the rest of it went";
-        for (const fs::path& kept : {StartMenu() / "Brannoc.desktop", Desktop(), KeyFile(),
-                                     installDir / "Brannoc"}) {
+        for (const fs::path& kept :
+             {StartMenu() / "Brannoc.desktop", Desktop(), KeyFile(), installDir / "Brannoc"}) {
             EXPECT_TRUE(fs::exists(kept)) << kept;
         }
         EXPECT_EQ(child.Finish(20s), 0);

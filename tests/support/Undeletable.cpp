@@ -24,9 +24,8 @@ Undeletable::Undeletable(fs::path file) : m_file(std::move(file)) {
             return;
         }
     }
-    m_reason = "cannot make " + m_file.string() +
-               " undeletable: chattr +i failed (" + immutable.output +
-               ") and the test runs as root, whom permissions do not stop";
+    m_reason = "cannot make " + m_file.string() + " undeletable: chattr +i failed (" +
+               immutable.output + ") and the test runs as root, whom permissions do not stop";
 }
 
 Undeletable::~Undeletable() {
@@ -38,8 +37,7 @@ void Undeletable::Undo() {
         RunProgram({"chattr", "-i", m_file.string()});
     } else if (m_how == How::ReadOnlyFolder) {
         std::error_code error;
-        fs::permissions(m_file.parent_path(), fs::perms::owner_write, fs::perm_options::add,
-                        error);
+        fs::permissions(m_file.parent_path(), fs::perms::owner_write, fs::perm_options::add, error);
     }
     m_how = How::None;
 }
