@@ -15,7 +15,7 @@ packages=(
   # tests
   googletest libgtest-dev libgmock-dev
   nginx-light xvfb xauth xdotool imagemagick desktop-file-utils zip unzip
-  libarchive-tools python3 curl procps x11-utils openbox
+  libarchive-tools python3 curl procps x11-utils openbox e2fsprogs
 )
 
 missing=()

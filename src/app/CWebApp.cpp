@@ -32,7 +32,11 @@ WebAppServices WebAppServices::ForProcess(int argc, char** argv, IWebReporter& r
 }
 
 CWebApp::CWebApp(WebAppServices services)
-    : m_services(std::move(services)), m_commandLine(CommandLineTail(m_services.arguments)) {}
+    : m_services(std::move(services)), m_commandLine(CommandLineTail(m_services.arguments)) {
+    if (!m_services.unInstall) {
+        m_services.unInstall = [](CWebApp& app) { app.UnInstall(); };
+    }
+}
 
 CWebApp::~CWebApp() = default;
 
@@ -118,7 +122,10 @@ void CWebApp::ShowAlreadyRunning() {
 
 StartupDecision CWebApp::InitInstance() {
     if (IsUninstallCommand(m_commandLine)) {
-        UnInstall();
+        m_services.unInstall(*this);
+        if (m_hMutex.Held()) {
+            m_hMutex.Release();
+        }
         return StartupDecision::Uninstall;
     }
     if (m_hMutex.GetState() == platform::InstanceLock::State::HeldElsewhere || IsGameRunning()) {
@@ -153,10 +160,4 @@ bool CWebApp::IsGameRunning() {
     }
     LOG_ERROR("CWebApp::IsGameRunning", "get snapshot error");
     return true;
-}
-
-void CWebApp::UnInstall() {
-    if (m_services.unInstall) {
-        m_services.unInstall(*this);
-    }
 }

@@ -29,7 +29,8 @@ class IApplicationShell {
 enum class StartupDecision {
     Run,        // the update window ran and has ended
     Refused,    // another launcher, or the game, is running: "游戏已启动" was shown
-    Uninstall,  // "/uninstall" was dispatched to the uninstall command
+    Uninstall,  // "/uninstall" ran the uninstall command: the process ends now, without
+                // windows, so that the removal of the install directory can begin
     Failed,     // the data directories could not be made: the process ends at once
 };
 
@@ -42,7 +43,7 @@ struct WebAppServices {
     std::vector<std::string> arguments;   // the launcher's argv, program name first
     std::filesystem::path procRoot = "/proc";
     bool crashReports = true;
-    // The uninstall command, called for "/uninstall".
+    // The uninstall command, called for "/uninstall"; CWebApp::UnInstall when left empty.
     std::function<void(CWebApp&)> unInstall;
 
     // The running process: its argv, /proc/self/exe and the current user's locations.
@@ -77,7 +78,13 @@ class CWebApp {
     void OnWndDestroy();
     // True while the game runs, or when the process table cannot be read.
     bool IsGameRunning();
+    // Removes the game: the client directory, the menu folder, the desktop entry and the
+    // uninstall entry at once, the install directory once this process has ended. Refuses while
+    // another launcher or the game runs, and asks first.
     void UnInstall();
+    // Removes `path` with everything below it; symbolic links are removed as links, never
+    // followed. True when `path` itself is gone.
+    static bool DeleteNotNullDir(const std::filesystem::path& path);
 
     platform::InstanceLock::State InstanceLockState() const { return m_hMutex.GetState(); }
     const std::string& CommandLine() const { return m_commandLine; }

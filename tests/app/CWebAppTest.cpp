@@ -207,4 +207,41 @@ TEST_F(Startup, UninstallRunsTheWholeStartUpFirstAndNoWindow) {
     EXPECT_TRUE(fs::is_directory(games / "vorn-lunet" / "client"));
 }
 
+TEST(DeleteNotNullDir, RemovesLinksAsLinksAndNeverWhatTheyPointAt) {
+    testsupport::TempHome home;
+    const fs::path outside = home.Root() / "outside";
+    WriteFile(outside / "dir" / "precious.txt", "keep");
+    WriteFile(outside / "file.txt", "keep");
+    const fs::path client = home.Root() / "client";
+    WriteFile(client / "vorn" / "data" / "a.bin", "a");
+    WriteFile(client / "readme.txt", "r");
+    fs::create_symlink(outside / "dir", client / "to-dir");
+    fs::create_symlink(outside / "file.txt", client / "vorn" / "to-file");
+    fs::create_symlink(outside / "missing", client / "vorn" / "dangling");
+    fs::create_symlink(outside, client / "vorn" / "data" / "to-outside");
+
+    EXPECT_TRUE(CWebApp::DeleteNotNullDir(client));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(client)));
+    EXPECT_EQ(ReadFile(outside / "dir" / "precious.txt"), "keep");
+    EXPECT_EQ(ReadFile(outside / "file.txt"), "keep");
+
+    // A link in the folder's own place goes as a link; a file in its place is not a folder.
+    fs::create_symlink(outside, home.Root() / "linked-client");
+    EXPECT_TRUE(CWebApp::DeleteNotNullDir(home.Root() / "linked-client"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(home.Root() / "linked-client")));
+    EXPECT_EQ(ReadFile(outside / "file.txt"), "keep");
+    EXPECT_FALSE(CWebApp::DeleteNotNullDir(outside / "file.txt"));
+    EXPECT_EQ(ReadFile(outside / "file.txt"), "keep");
+    EXPECT_FALSE(CWebApp::DeleteNotNullDir(home.Root() / "missing"));
+
+    // Every folder it enters is logged, the links are not.
+    const std::string log = testsupport::LogText();
+    for (const fs::path& entered :
+         {client, client / "vorn", client / "vorn" / "data", home.Root() / "linked-client"}) {
+        EXPECT_NE(log.find("] " + entered.string() + "\r\n"), std::string::npos) << entered;
+    }
+    EXPECT_EQ(log.find("] " + (client / "to-dir").string() + "\r\n"), std::string::npos);
+    EXPECT_NE(log.find("[INFO][CWebApp::DeleteNotNullDir::"), std::string::npos);
+}
+
 }  // namespace
