@@ -34,7 +34,7 @@ printf '这是演示客户端的说明。\n' > "$stage/vorn/data/说明.txt"
 for i in $(seq 1 20); do
     printf 'map %02d\n' "$i" > "$stage/vorn/data/maps/map$i.txt"
 done
-head -c 1048576 /dev/urandom > "$stage/vorn/data/assets.bin"
+head -c 6291456 /dev/urandom > "$stage/vorn/data/assets.bin"
 (cd "$stage" && zip -q -r -X "$out/www/packages/lunet/$version/vorn.zip" vorn)
 
 cp "$here/login.html" "$out/www/login/index.html"
