@@ -68,14 +68,12 @@ bool CWebCDlg::Create(const wxImage& skin) {
 
     m_progress = MakeChild<CGradientProgressCtrl>(this, kIdProgress, kProgressRect.GetPosition(),
                                                   kProgressRect.GetSize());
-    m_staticStage =
-        MakeChild<CStaticEx>(this, kIdStage, wxString::FromUTF8("正在更新......"),
-                             kStageRect.GetPosition(), kStageRect.GetSize());
+    m_staticStage = MakeChild<CStaticEx>(this, kIdStage, wxString::FromUTF8("正在更新......"),
+                                         kStageRect.GetPosition(), kStageRect.GetSize());
     m_staticPercent = MakeChild<CStaticEx>(this, kIdPercent, wxString("0%"),
                                            kPercentRect.GetPosition(), kPercentRect.GetSize());
-    m_staticStatus =
-        MakeChild<CStaticEx>(this, kIdStatus, wxString::FromUTF8("正在更新....."),
-                             kStatusRect.GetPosition(), kStatusRect.GetSize());
+    m_staticStatus = MakeChild<CStaticEx>(this, kIdStatus, wxString::FromUTF8("正在更新....."),
+                                          kStatusRect.GetPosition(), kStatusRect.GetSize());
     if (m_progress == nullptr || m_staticStage == nullptr || m_staticPercent == nullptr ||
         m_staticStatus == nullptr) {
         return false;

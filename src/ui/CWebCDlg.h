@@ -16,7 +16,7 @@ class CStaticEx;
 class CWebDlg;
 
 class CWebCDlg : public CSkinPanel, public CWebCDlgLogic {
-public:
+  public:
     // Control identifiers, as the window's controls are known elsewhere.
     enum : int {
         kIdClose = 101,
@@ -56,7 +56,7 @@ public:
     // The address InitWebBrower navigates to, from the entry address and the launcher's argv[0].
     static std::string LoginPageUrl(const std::string& entryUrl, const std::string& argv0);
 
-private:
+  private:
     CPngButton* AddButton(int id, int x, int y, int width, int height, int normal, int pressed,
                           std::function<void()> onClick);
     void BeginDrag(wxMouseEvent& event);

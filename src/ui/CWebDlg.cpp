@@ -154,7 +154,9 @@ void CWebDlg::Cancel() {
     EndDialog(kIdCancel);
 }
 
-void CWebDlg::HideLauncher() { Hide(); }
+void CWebDlg::HideLauncher() {
+    Hide();
+}
 
 void CWebDlg::MaximiseGameWindow(pid_t game) {
     // The game needs a moment to open its first window; the launcher is hidden meanwhile.

@@ -20,11 +20,8 @@
 class CWebCDlg;
 class UpdateDriverThread;
 
-class CWebDlg : public wxFrame,
-                public IUpdateView,
-                public IJavascriptTarget,
-                public ILaunchHost {
-public:
+class CWebDlg : public wxFrame, public IUpdateView, public IJavascriptTarget, public ILaunchHost {
+  public:
     static constexpr int kIdOk = wxID_OK;
     static constexpr int kIdCancel = wxID_CANCEL;
 
@@ -62,7 +59,7 @@ public:
 
     CWebCDlg* m_pWebCDlg = nullptr;
 
-private:
+  private:
     void OnInitDialog();
     void OnSystemClose(wxCloseEvent& event);
     void EndDialog(int result);

@@ -13,11 +13,11 @@ class CWebApp;
 class CGameRemoteConfig;
 
 struct WindowServices {
-    CWebApp& app;                                // directories, arguments, OnWndDestroy
-    std::shared_ptr<CGameRemoteConfig> config;   // the update component the driver runs
+    CWebApp& app;                               // directories, arguments, OnWndDestroy
+    std::shared_ptr<CGameRemoteConfig> config;  // the update component the driver runs
     IWebReporter& reporter;
-    platform::IMessageBox& messageBox;           // the application's boxes
-    IExternalDispatch* external = nullptr;       // window.external of every page
+    platform::IMessageBox& messageBox;      // the application's boxes
+    IExternalDispatch* external = nullptr;  // window.external of every page
     // Opens a page in the desktop's default browser (link buttons, new-window requests).
     std::function<void(const std::string& url)> openUrl;
     // Starts the update driver once the window exists; tests of the windows alone turn it off.

@@ -40,7 +40,7 @@ using testsupport::Rgb8;
 using testsupport::WriteFile;
 
 class NoShell : public IApplicationShell {
-public:
+  public:
     void RunUpdateWindow(CWebApp&) override {}
 };
 
@@ -57,10 +57,11 @@ const char* kLoginPage = R"html(<!doctype html>
 </body></html>)html";
 
 class LauncherWindowTest : public testsupport::GuiTest {
-protected:
+  protected:
     void SetUp() override {
         GuiTest::SetUp();
-        if (HasFatalFailure()) return;
+        if (HasFatalFailure())
+            return;
         home = fs::path(std::getenv("HOME"));
         www = home / "www";
         launcherDir = home / "dl";
@@ -84,11 +85,11 @@ protected:
     void ServeConfig(const std::string& minimumVersion, const std::string& packageUrl = "") {
         nginx = std::make_unique<testsupport::NginxServer>(www);
         ASSERT_TRUE(nginx->Running()) << nginx->ErrorLog();
-        std::string text = "ClientMiniUpdateVersion=" + minimumVersion +
-                           "\nClientVersion=1.0.0.1\nEntryUrl=" + nginx->Url("/login/index.html") +
-                           "\nCustomParameters=region:test\nClientDownloadUrl=" +
-                           (packageUrl.empty() ? nginx->Url("/pkg/{version}/vorn.zip") : packageUrl) +
-                           "\n";
+        std::string text =
+            "ClientMiniUpdateVersion=" + minimumVersion +
+            "\nClientVersion=1.0.0.1\nEntryUrl=" + nginx->Url("/login/index.html") +
+            "\nCustomParameters=region:test\nClientDownloadUrl=" +
+            (packageUrl.empty() ? nginx->Url("/pkg/{version}/vorn.zip") : packageUrl) + "\n";
         WriteFile(www / "config.txt", text);
     }
 
@@ -156,16 +157,16 @@ protected:
 
     CWebCDlg& Web() { return *window->m_pWebCDlg; }
     wxWebView& View() { return *Web().m_browser.GetControl(); }
-    std::string Script(const std::string& js) {
-        return RunScript(View(), js).value_or("<none>");
-    }
+    std::string Script(const std::string& js) { return RunScript(View(), js).value_or("<none>"); }
     bool LoginPageShown() {
         // The browser reports the new address before the page has come; wait for the page.
-        return WaitFor([this] {
-            return loadedUrl.find("/login/index.html") != std::string::npos &&
-                   RunScript(View(), "document.readyState", std::chrono::seconds(2)) ==
-                       std::optional<std::string>("complete");
-        }, std::chrono::seconds(20));
+        return WaitFor(
+            [this] {
+                return loadedUrl.find("/login/index.html") != std::string::npos &&
+                       RunScript(View(), "document.readyState", std::chrono::seconds(2)) ==
+                           std::optional<std::string>("complete");
+            },
+            std::chrono::seconds(20));
     }
     bool Ready() {
         return WaitFor([this] { return Web().m_bReady != 0; }, std::chrono::seconds(20));
@@ -231,8 +232,8 @@ TEST_F(LauncherWindowTest, TheSkinShapesTheWindowAndThePageFillsTheBrowserRectan
         return std::all_of(std::begin(inPage), std::end(inPage), [&](wxPoint p) {
             return testsupport::Near(shot.At(p.x, p.y), kPageGreen, 6);
         });
-    })) << ToString(shot.At(inPage[0].x, inPage[0].y)) << " "
-        << ToString(shot.At(inPage[1].x, inPage[1].y));
+    })) << ToString(shot.At(inPage[0].x, inPage[0].y))
+        << " " << ToString(shot.At(inPage[1].x, inPage[1].y));
     // Rounded corners are not part of the window: the root shows through.
     for (const wxPoint corner : {At(1, 20), At(1278, 22), At(1, 723), At(1278, 723)}) {
         EXPECT_EQ(shot.At(corner.x, corner.y), kRootColour)
@@ -269,7 +270,8 @@ TEST_F(LauncherWindowTest, ProgressAndStatusViewsShowWhatTheDriverReports) {
                    (c.blueUpTo == 1.0 || shot.At(bar.GetRight() - 2, y) == kBarGrey) &&
                    (split - 3 < bar.x || shot.At(split - 3, y) == kBarBlue) &&
                    (split + 3 > bar.GetRight() || shot.At(split + 3, y) == kBarGrey);
-        })) << "position " << c.position;
+        })) << "position "
+            << c.position;
     }
     EXPECT_EQ(Web().m_staticPercent->GetLabel().utf8_string(), "100%");
     // The same position again keeps the old percent text; the extraction's caption comes once.
@@ -344,9 +346,9 @@ TEST_F(LauncherWindowTest, LinkButtonsAndNewWindowsGoToTheDefaultBrowser) {
     EXPECT_EQ(opened[1], g_strFaqUrl);
     EXPECT_EQ(opened[2], g_strHomeUrl);
 
-    const std::string rect =
-        Script("(function(){var r=document.getElementById('blank').getBoundingClientRect();"
-               "return Math.round(r.left+5)+','+Math.round(r.top+r.height/2);})()");
+    const std::string rect = Script(
+        "(function(){var r=document.getElementById('blank').getBoundingClientRect();"
+        "return Math.round(r.left+5)+','+Math.round(r.top+r.height/2);})()");
     const size_t comma = rect.find(',');
     ASSERT_NE(comma, std::string::npos) << rect;
     ASSERT_TRUE(Click(View().ClientToScreen(
@@ -362,8 +364,8 @@ TEST_F(LauncherWindowTest, DraggingTheSkinMovesTheLauncher) {
     const wxPoint before = window->GetPosition();
     const wxPoint grab = At(400, 300);
     // Press, move, release, each handled before the next comes, as a hand does it.
-    ASSERT_TRUE(Xdotool({"mousemove", std::to_string(grab.x), std::to_string(grab.y), "mousedown",
-                         "1"}));
+    ASSERT_TRUE(
+        Xdotool({"mousemove", std::to_string(grab.x), std::to_string(grab.y), "mousedown", "1"}));
     ASSERT_TRUE(WaitFor([this] { return wxWindow::GetCapture() == window->m_pWebCDlg; }));
     ASSERT_TRUE(Xdotool({"mousemove", std::to_string(grab.x + 100), std::to_string(grab.y + 50)}));
     EXPECT_TRUE(WaitFor([&] { return window->GetPosition() == before + wxPoint(100, 50); }))
@@ -409,10 +411,10 @@ TEST_F(LauncherWindowTest, AFirstInstallationStartsTheGameAfterTheLogin) {
     EXPECT_FALSE(window->IsShown());
     ASSERT_TRUE(WaitFor([&] { return fs::exists(record); }));
     const std::string nul(1, '\0');
-    EXPECT_EQ(ReadFile(record), "cwd=" + (app->m_strClientDir / "vorn").string() +
-                                    "\nsession_leader=1\narg=" + (launcherDir / "Brannoc").string() +
-                                    nul + "arg=--from-test" + nul + "arg=--parameters=token 42" +
-                                    nul + "arg=--plat_extra=region:test" + nul);
+    EXPECT_EQ(ReadFile(record),
+              "cwd=" + (app->m_strClientDir / "vorn").string() + "\nsession_leader=1\narg=" +
+                  (launcherDir / "Brannoc").string() + nul + "arg=--from-test" + nul +
+                  "arg=--parameters=token 42" + nul + "arg=--plat_extra=region:test" + nul);
     // After a first installation the game's window ends up maximised.
     const pid_t game = Web().m_gameProcess;
     ASSERT_GT(game, 0);
@@ -420,10 +422,11 @@ TEST_F(LauncherWindowTest, AFirstInstallationStartsTheGameAfterTheLogin) {
     EXPECT_TRUE(WaitFor([&] {
         std::string ids;
         Xdotool({"search", "--pid", std::to_string(game)}, &ids);
-        if (ids.empty()) return false;
-        state = testsupport::RunProgram({"xprop", "-id", ids.substr(0, ids.find('\n')),
-                                         "_NET_WM_STATE"},
-                                        {}, std::chrono::seconds(5), false)
+        if (ids.empty())
+            return false;
+        state = testsupport::RunProgram(
+                    {"xprop", "-id", ids.substr(0, ids.find('\n')), "_NET_WM_STATE"}, {},
+                    std::chrono::seconds(5), false)
                     .output;
         return state.find("_NET_WM_STATE_MAXIMIZED_VERT") != std::string::npos &&
                state.find("_NET_WM_STATE_MAXIMIZED_HORZ") != std::string::npos;
@@ -442,12 +445,12 @@ TEST_F(LauncherWindowTest, ALoginBeforeTheUpdateIsReadyWaitsForIt) {
     std::mutex mutex;
     std::condition_variable released;
     bool release = false;
-    testsupport::LoopbackServer slow([&](const testsupport::HttpRequest&,
-                                         testsupport::HttpConnection& connection) {
-        std::unique_lock<std::mutex> lock(mutex);
-        released.wait(lock, [&] { return release; });
-        connection.Respond(200, package);
-    });
+    testsupport::LoopbackServer slow(
+        [&](const testsupport::HttpRequest&, testsupport::HttpConnection& connection) {
+            std::unique_lock<std::mutex> lock(mutex);
+            released.wait(lock, [&] { return release; });
+            connection.Respond(200, package);
+        });
     ServeConfig("1.0.0.1", slow.Url("/vorn.zip"));
     setenv("DEMO_GAME_RECORD", (home / "game-record.txt").c_str(), 1);
     OpenWindow();
@@ -465,8 +468,7 @@ TEST_F(LauncherWindowTest, ALoginBeforeTheUpdateIsReadyWaitsForIt) {
     ASSERT_TRUE(WaitFor([this] { return window->Ended(); }, std::chrono::seconds(20)));
     EXPECT_EQ(window->Result(), CWebDlg::kIdCancel);
     ASSERT_TRUE(WaitFor([&] { return fs::exists(home / "game-record.txt"); }));
-    EXPECT_NE(ReadFile(home / "game-record.txt").find("arg=--parameters=early"),
-              std::string::npos);
+    EXPECT_NE(ReadFile(home / "game-record.txt").find("arg=--parameters=early"), std::string::npos);
     if (Web().m_gameProcess > 0) {
         kill(Web().m_gameProcess, SIGTERM);
         waitpid(Web().m_gameProcess, nullptr, 0);

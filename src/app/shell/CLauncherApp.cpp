@@ -22,8 +22,8 @@ bool CLauncherApp::OnInit() {
 int CLauncherApp::OnRun() {
     m_pExternalDispatch = std::make_unique<CImpIDispatch>();
     m_external = std::make_unique<ExternalDispatchAdapter>(*m_pExternalDispatch);
-    WebAppServices services = WebAppServices::ForProcess(0, nullptr, WebLogger::Instance(),
-                                                         m_messageBox, *this);
+    WebAppServices services =
+        WebAppServices::ForProcess(0, nullptr, WebLogger::Instance(), m_messageBox, *this);
     services.arguments = m_arguments;
     m_app = std::make_unique<CWebApp>(std::move(services));
     m_app->Run();

@@ -15,7 +15,7 @@
 #include "ui/WxMessageBox.h"
 
 class CLauncherApp : public wxApp, public IApplicationShell {
-public:
+  public:
     // `arguments`: the launcher's argv as it was given, before the toolkit took its options.
     explicit CLauncherApp(std::vector<std::string> arguments);
     ~CLauncherApp() override;
@@ -24,7 +24,7 @@ public:
     int OnRun() override;
     void RunUpdateWindow(CWebApp& app) override;
 
-private:
+  private:
     std::vector<std::string> m_arguments;
     std::unique_ptr<CImpIDispatch> m_pExternalDispatch;
     std::unique_ptr<ExternalDispatchAdapter> m_external;
