@@ -31,10 +31,6 @@ class UninstallKey {
     int LastError() const { return m_lastError; }
     const std::filesystem::path& File() const { return m_file; }
 
-    // The value escaping of the key file, exposed for tests.
-    static std::string Escape(std::string_view value);
-    static std::string Unescape(std::string_view text);
-
   private:
     long Load(std::string& text) const;
     long Store(const std::string& text);

@@ -1,5 +1,7 @@
 #include "update/DesktopEntry.h"
 
+#include "platform/KeyFileValue.h"
+
 std::string QuoteExecArgument(std::string_view argument) {
     static constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
     bool quote = argument.empty();
@@ -28,33 +30,6 @@ std::string QuoteExecArgument(std::string_view argument) {
     return out;
 }
 
-std::string EscapeDesktopValue(std::string_view value) {
-    std::string out;
-    for (size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case ' ':
-                out += i == 0 ? "\\s" : " ";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string DesktopEntryText(std::string_view name, const std::filesystem::path& target,
                              std::string_view argument, std::string_view icon) {
     // The quoting of the Exec argument comes first; the escaping of the string value applies
@@ -65,8 +40,8 @@ std::string DesktopEntryText(std::string_view name, const std::filesystem::path&
         exec += QuoteExecArgument(argument);
     }
     std::string text = "[Desktop Entry]\nType=Application\n";
-    text += "Name=" + EscapeDesktopValue(name) + "\n";
-    text += "Exec=" + EscapeDesktopValue(exec) + "\n";
-    text += "Icon=" + EscapeDesktopValue(icon) + "\n";
+    text += "Name=" + platform::EscapeKeyFileValue(name) + "\n";
+    text += "Exec=" + platform::EscapeKeyFileValue(exec) + "\n";
+    text += "Icon=" + platform::EscapeKeyFileValue(icon) + "\n";
     return text;
 }

@@ -11,10 +11,6 @@
 // '\' escaped inside the quotes; '%' doubled, since it starts a field code.
 std::string QuoteExecArgument(std::string_view argument);
 
-// A value of a string key: backslash, line feed, tab and carriage return escaped, and a leading
-// blank written as "\s" so that it is not trimmed.
-std::string EscapeDesktopValue(std::string_view value);
-
 // The entry's text: Type=Application, Name, Exec (the target quoted, then `argument` if any)
 // and Icon (a path or a theme icon name).
 std::string DesktopEntryText(std::string_view name, const std::filesystem::path& target,

@@ -1,8 +1,7 @@
 #include "platform/DeferredRemoval.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
+#include "platform/ProcessSpawn.h"
+
 #include <sys/stat.h>
 
 #include <fstream>
@@ -171,44 +170,13 @@ DeferredRemovalResult ScheduleDirectoryRemoval(const DeferredRemoval& removal) {
                                      std::to_string(removal.waitFor > 0 ? removal.waitFor : 0),
                                      removal.directory.string(),
                                      std::to_string(tenths > 0 ? tenths : 0)};
-    std::vector<char*> args;
-    for (auto& arg : argv) {
-        args.push_back(arg.data());
-    }
-    args.push_back(nullptr);
     // A fixed environment: nothing of the caller's may change what the shell runs.
-    std::string path = "PATH=/usr/bin:/bin";
-    std::string locale = "LC_ALL=C";
-    char* environment[] = {path.data(), locale.data(), nullptr};
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attr;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attr);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    // Whoever waits for the caller's pipes or sockets to close must not wait for the removal.
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    posix_spawn_file_actions_addchdir_np(&actions, "/");
-    sigset_t empty;
-    sigemptyset(&empty);
-    sigset_t defaults;
-    sigfillset(&defaults);
-    sigdelset(&defaults, SIGKILL);
-    sigdelset(&defaults, SIGSTOP);
-    posix_spawnattr_setsigmask(&attr, &empty);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr,
-                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    const int rc = posix_spawn(&result.pid, "/bin/sh", &actions, &attr, args.data(), environment);
-    posix_spawnattr_destroy(&attr);
-    posix_spawn_file_actions_destroy(&actions);
-    result.started = rc == 0;
-    result.error = rc;
-    if (!result.started) {
-        result.pid = -1;
-    }
+    const std::vector<std::string> environment = {"PATH=/usr/bin:/bin", "LC_ALL=C"};
+    const SpawnResult spawned =
+        SpawnProcess("/bin/sh", argv, SpawnOptions{"/", true, &environment});
+    result.started = spawned.started;
+    result.pid = spawned.pid;
+    result.error = spawned.error;
     return result;
 }
 

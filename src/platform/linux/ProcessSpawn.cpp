@@ -1,5 +1,6 @@
 #include "platform/ProcessSpawn.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 
@@ -7,22 +8,42 @@ extern char** environ;
 
 namespace platform {
 
-SpawnResult SpawnProcess(const std::filesystem::path& executable,
-                         const std::vector<std::string>& argv,
-                         const std::filesystem::path& workingDirectory) {
-    SpawnResult result;
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const auto& arg : argv) {
-        args.push_back(const_cast<char*>(arg.c_str()));
+namespace {
+
+std::vector<char*> Pointers(const std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    pointers.reserve(strings.size() + 1);
+    for (const auto& text : strings) {
+        pointers.push_back(const_cast<char*>(text.c_str()));
     }
-    args.push_back(nullptr);
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+}  // namespace
+
+SpawnResult SpawnProcess(const std::filesystem::path& executable,
+                         const std::vector<std::string>& argv, const SpawnOptions& options) {
+    SpawnResult result;
+    std::vector<char*> args = Pointers(argv);
+    std::vector<char*> environment;
+    if (options.environment != nullptr) {
+        environment = Pointers(*options.environment);
+    }
 
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attr;
     posix_spawn_file_actions_init(&actions);
     posix_spawnattr_init(&attr);
-    posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+    if (options.detached) {
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    }
+    if (!options.workingDirectory.empty()) {
+        posix_spawn_file_actions_addchdir_np(&actions, options.workingDirectory.c_str());
+    }
     // The child gets a clean signal state: nothing blocked, nothing ignored that the launcher's
     // toolkit may have set up (SIGPIPE, for one).
     sigset_t empty;

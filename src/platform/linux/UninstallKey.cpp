@@ -7,6 +7,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/ErrorCodes.h"
+#include "platform/KeyFileValue.h"
 
 namespace platform {
 namespace fs = std::filesystem;
@@ -84,65 +85,6 @@ UninstallKey UninstallKey::ForUser(const UserLocations& locations) {
     return UninstallKey(locations.dataHome / "vorn_lunet" / "uninstall.ini", "vorn_lunet");
 }
 
-std::string UninstallKey::Escape(std::string_view value) {
-    std::string out;
-    for (size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case ' ':
-                out += (i == 0 ? "\\s" : " ");
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
-std::string UninstallKey::Unescape(std::string_view text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char next = text[++i];
-        switch (next) {
-            case '\\':
-                out += '\\';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 's':
-                out += ' ';
-                break;
-            default:
-                out += '\\';
-                out += next;
-        }
-    }
-    return out;
-}
-
 long UninstallKey::Load(std::string& text) const {
     std::ifstream in(m_file, std::ios::binary);
     if (!in) {
@@ -213,7 +155,7 @@ long UninstallKey::SetValue(std::string_view name, std::string_view value) {
         m_lastError = ENOENT;
         return kErrorFileNotFound;
     }
-    const std::string entry = std::string(name) + "=" + Escape(value);
+    const std::string entry = std::string(name) + "=" + EscapeKeyFileValue(value);
     bool replaced = false;
     for (size_t i = first; i < last; ++i) {
         std::string_view entryName, raw;
@@ -250,7 +192,7 @@ long UninstallKey::QueryValue(std::string_view name, std::string& value) const {
         for (size_t i = first; i < last; ++i) {
             std::string_view entryName, raw;
             if (SplitEntry(lines[i], entryName, raw) && entryName == name) {
-                value = Unescape(raw);
+                value = UnescapeKeyFileValue(raw);
                 m_lastError = 0;
                 return kErrorSuccess;
             }
