@@ -1,5 +1,6 @@
 #include "app/CLocalLog.h"
 
+#include "platform/NoDestructor.h"
 #include "platform/SelfPath.h"
 #include "platform/UserLocations.h"
 
@@ -18,8 +19,9 @@ void AppendWithCrLf(std::string& out, std::string_view text) {
 }  // namespace
 
 CLocalLog& CLocalLog::Instance() {
-    // Never destroyed: threads may still log while statics are torn down at exit.
-    static CLocalLog* const instance = new CLocalLog(DefaultPath());
+    // Never destroyed: threads may still log while statics are torn down at exit, and exit()
+    // flushes the stream itself.
+    static platform::NoDestructor<CLocalLog> instance{DefaultPath()};
     return *instance;
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "net/Md5.h"
-#include "net/NoDestructor.h"
+#include "platform/NoDestructor.h"
 #include "platform/StringUtil.h"
 
 namespace {
@@ -245,7 +245,7 @@ std::string ReadClientUid(const fs::path& root) {
 }  // namespace
 
 const CMachineInfo& CMachineInfo::Instance() {
-    static inner::NoDestructor<const CMachineInfo> instance{MachineSources{}};
+    static platform::NoDestructor<const CMachineInfo> instance{MachineSources{}};
     return *instance;
 }
 

@@ -8,7 +8,7 @@
 #include <system_error>
 
 #include "net/CurlTransfer.h"
-#include "net/NoDestructor.h"
+#include "platform/NoDestructor.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ struct ExitList {
 };
 
 ExitList& TheExitList() {
-    static inner::NoDestructor<ExitList> list;
+    static platform::NoDestructor<ExitList> list;
     return *list;
 }
 

@@ -1,6 +1,6 @@
 #include "net/IEventDispatcher.h"
 
-#include "net/NoDestructor.h"
+#include "platform/NoDestructor.h"
 
 namespace {
 
@@ -13,6 +13,6 @@ class CImmediateDispatcher final : public IEventDispatcher {
 
 IEventDispatcher& ImmediateDispatcher() {
     // Kept alive past exit(): the process-wide logger's worker may still use it then.
-    static inner::NoDestructor<CImmediateDispatcher> dispatcher;
+    static platform::NoDestructor<CImmediateDispatcher> dispatcher;
     return *dispatcher;
 }

@@ -2,8 +2,8 @@
 
 #include "app/BuildConstants.h"
 #include "app/CLocalLog.h"
-#include "net/NoDestructor.h"
 #include "net/UrlEscape.h"
+#include "platform/NoDestructor.h"
 
 namespace {
 
@@ -25,8 +25,8 @@ const char* EventAction(int code) {
 }  // namespace
 
 WebLogger& WebLogger::Instance() {
-    static inner::NoDestructor<WebLogger> instance{std::string(g_strInfoUrl),
-                                                   std::string(g_strErrorUrl)};
+    static platform::NoDestructor<WebLogger> instance{std::string(g_strInfoUrl),
+                                                      std::string(g_strErrorUrl)};
     static const bool shutdownAtExit = (instance->ShutdownAtExit(), true);
     static_cast<void>(shutdownAtExit);
     return *instance;

@@ -41,11 +41,10 @@ CWebDlg::CWebDlg(const WindowServices& services)
       m_services(services) {
     SetIcon(LauncherIcon());
     m_imgBackground = LoadPngImage(resources::kSkin);
-    // The main web window is made with this window, as its only child.
-    m_pWebCDlg = new CWebCDlg(*this, m_services, *this);
-    if (!m_pWebCDlg->Create(m_imgBackground)) {
-        m_pWebCDlg->Destroy();
-        m_pWebCDlg = nullptr;
+    // The main web window is made with this window, as its only child, which owns it then.
+    auto web = std::make_unique<CWebCDlg>(*this, m_services, *this);
+    if (web->Create(m_imgBackground)) {
+        m_pWebCDlg = web.release();
     }
     Bind(wxEVT_CLOSE_WINDOW, &CWebDlg::OnSystemClose, this);
     m_queuedView = std::make_unique<QueuedUpdateView>(m_queue, [this] {

@@ -4,14 +4,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "net/NoDestructor.h"
 #include "net/WebLogger.h"
+#include "platform/NoDestructor.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
         return 2;
     }
-    static inner::NoDestructor<WebLogger> logger{std::string(argv[1]), std::string(argv[1])};
+    static platform::NoDestructor<WebLogger> logger{std::string(argv[1]), std::string(argv[1])};
     logger->ShutdownAtExit();
     logger->LogEvent(9);
     std::fputs("exiting\n", stdout);

@@ -5,7 +5,7 @@
 #include <new>
 #include <utility>
 
-namespace inner {
+namespace platform {
 
 template <class T>
 class NoDestructor {
@@ -25,4 +25,4 @@ class NoDestructor {
     alignas(T) unsigned char m_storage[sizeof(T)];
 };
 
-}  // namespace inner
+}  // namespace platform
