@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "platform/StringUtil.h"
+#include "support/DrainingUiThread.h"
 #include "support/NginxServer.h"
 #include "support/Programs.h"
 #include "update/CGameRemoteConfig.h"
@@ -177,44 +178,11 @@ int RunLauncherPath(bool queued, const std::string& configUrl, const fs::path& w
         config.InitRemoteConfig(&ui);
         return Report(ui, start, work);
     }
-    UpdateViewQueue queue;
-    std::mutex mutex;
-    std::condition_variable woken;
-    bool wake = false;
-    bool done = false;
-    QueuedUpdateView view(queue, [&] {
-        std::lock_guard<std::mutex> lock(mutex);
-        wake = true;
-        woken.notify_one();
-    });
-    // The UI thread as a window runs it: woken by the queue, drawing at most once a frame.
-    std::thread uiThread([&] {
-        constexpr auto kFrame = std::chrono::milliseconds(16);
-        auto nextFrame = std::chrono::steady_clock::now();
-        std::unique_lock<std::mutex> lock(mutex);
-        while (true) {
-            woken.wait(lock, [&] { return wake || done; });
-            const bool last = done;
-            wake = false;
-            lock.unlock();
-            if (!last) {
-                std::this_thread::sleep_until(nextFrame);
-            }
-            queue.Drain(ui);
-            nextFrame = std::chrono::steady_clock::now() + kFrame;
-            lock.lock();
-            if (last) {
-                return;
-            }
-        }
-    });
-    config.InitRemoteConfig(&view);
     {
-        std::lock_guard<std::mutex> lock(mutex);
-        done = true;
-        woken.notify_one();
+        // The UI thread as a window runs it: woken by the queue, drawing at most once a frame.
+        testsupport::DrainingUiThread uiThread(ui, std::chrono::milliseconds(16));
+        config.InitRemoteConfig(&uiThread.View());
     }
-    uiThread.join();
     return Report(ui, start, work);
 }
 

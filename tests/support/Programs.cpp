@@ -16,6 +16,20 @@ extern char** environ;
 
 namespace testsupport {
 
+namespace {
+
+// The argument vector as posix_spawn takes it; valid while `argv` is.
+std::vector<char*> ArgvPointers(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const auto& a : argv) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    return args;
+}
+
+}  // namespace
+
 ProgramResult RunProgram(const std::vector<std::string>& argv, const std::filesystem::path& workDir,
                          std::chrono::milliseconds bound, bool mergeStderr) {
     ProgramResult result;
@@ -36,11 +50,7 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const std::filesy
     if (!workDir.empty()) {
         posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
     }
-    std::vector<char*> args;
-    for (const auto& a : argv) {
-        args.push_back(const_cast<char*>(a.c_str()));
-    }
-    args.push_back(nullptr);
+    std::vector<char*> args = ArgvPointers(argv);
     pid_t pid = -1;
     const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -94,11 +104,7 @@ ChildProgram::ChildProgram(const std::vector<std::string>& argv) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    std::vector<char*> args;
-    for (const auto& a : argv) {
-        args.push_back(const_cast<char*>(a.c_str()));
-    }
-    args.push_back(nullptr);
+    std::vector<char*> args = ArgvPointers(argv);
     pid_t pid = -1;
     const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

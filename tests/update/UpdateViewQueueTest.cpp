@@ -1,5 +1,7 @@
 #include "update/UpdateViewQueue.h"
 
+#include "support/DrainingUiThread.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -114,46 +116,21 @@ TEST(UpdateViewQueue, DetachDropsQueuedAndLaterCalls) {
 // A driver thread reporting as fast as it can and a UI thread draining on each wake-up: every
 // call that is not a progress report arrives once and in order, and the last report wins.
 TEST(UpdateViewQueue, HandsOverBetweenThreads) {
-    UpdateViewQueue queue;
-    std::mutex mutex;
-    std::condition_variable woken;
-    bool wake = false;
-    bool done = false;
-    QueuedUpdateView view(queue, [&] {
-        std::lock_guard<std::mutex> lock(mutex);
-        wake = true;
-        woken.notify_one();
-    });
+    constexpr int kReports = 20000;
     RecordingView ui;
-    std::thread uiThread([&] {
-        while (true) {
-            std::unique_lock<std::mutex> lock(mutex);
-            woken.wait(lock, [&] { return wake || done; });
-            const bool last = done;
-            wake = false;
-            lock.unlock();
-            queue.Drain(ui);
-            if (last) {
-                return;
+    {
+        testsupport::DrainingUiThread uiThread(ui);
+        IUpdateView& view = uiThread.View();
+        for (int n = 1; n <= kReports; ++n) {
+            view.UpdateProgress("", std::to_string(n), n, true);
+            view.ShowProgressView();
+            if (n % 5000 == 0) {
+                view.UpdateProgress("mark " + std::to_string(n), "", 0, false);
+                view.ShowStatusView();
             }
         }
-    });
-    constexpr int kReports = 20000;
-    for (int n = 1; n <= kReports; ++n) {
-        view.UpdateProgress("", std::to_string(n), n, true);
-        view.ShowProgressView();
-        if (n % 5000 == 0) {
-            view.UpdateProgress("mark " + std::to_string(n), "", 0, false);
-            view.ShowStatusView();
-        }
+        view.SetReady();
     }
-    view.SetReady();
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        done = true;
-        woken.notify_one();
-    }
-    uiThread.join();
 
     const auto calls = ui.Calls();
     std::vector<std::string> marks;
