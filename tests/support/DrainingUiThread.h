@@ -13,7 +13,7 @@
 namespace testsupport {
 
 class DrainingUiThread {
-public:
+  public:
     explicit DrainingUiThread(IUpdateView& ui,
                               std::chrono::milliseconds frame = std::chrono::milliseconds(0))
         : m_view(m_queue, [this] { Wake(); }), m_thread([this, &ui, frame] { Run(ui, frame); }) {}
@@ -31,7 +31,7 @@ public:
     // The view to hand to the driver.
     IUpdateView& View() { return m_view; }
 
-private:
+  private:
     void Wake() {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_wake = true;
